@@ -1,0 +1,114 @@
+#include "app/main_window_logic.h"
+
+#include <cstdio>
+#include <variant>
+
+#include "core/unicode.h"
+#include "transfer/delay.h"
+
+namespace quill::app {
+
+const char* const kFeaturesText =
+    "Neue Features...\r\n"
+    "- Word (.doc) und Richtext (.rtf) Dateien werden unterstützt\r\n"
+    "- Datei Laden und Speichern funktioniert jetzt (Bug fixed <- hach, das sag ich gern *g*)\r\n"
+    "- Delay beim Übertragen eingebaut, je Zeichen (einstellbar, 0.2s empfohlen)\r\n"
+    "- Fenstergröße kann nichtmehr verändert werden\r\n"
+    "\r\n"
+    "Ideen? vorschläge? Contact me ;)";
+
+namespace {
+
+constexpr const char* kTransferTitle = "Hey, Dude!";
+
+std::string characterName(char32_t character) {
+    std::string text = "\"";
+    unicode::appendUtf8(text, character);
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
+    return text + "\" (" + code + ")";
+}
+
+}  // namespace
+
+FrmMainLogic::FrmMainLogic(platform::WindowSystem& windows, MainWindowControls controls,
+                           document::SaveEncoding saveEncoding)
+    : windows_(windows),
+      controls_(controls),
+      saveEncoding_(saveEncoding),
+      engine_(windows, controls.text1, controls.timer1) {}
+
+void FrmMainLogic::Form_Load(platform::WindowHandle ownWindow) {
+    client::RefreshClientList(windows_, clients_, ownWindow);
+    if (clients_.count() == 0) controls_.messages.show(kNoClientText, kNoClientTitle);
+}
+
+void FrmMainLogic::Command1_Click() {
+    if (engine_.start(clients_) == transfer::StartResult::NoClient) {
+        controls_.messages.show(kNoClientText, kNoClientTitle);
+    }
+}
+
+void FrmMainLogic::Timer1_Timer() {
+    switch (engine_.tick()) {
+        case transfer::TickResult::ClientClosed:
+            controls_.messages.show(
+                "Der UO Client wurde geschlossen. Die Übertragung wurde angehalten, es ging keine Taste "
+                "an ein anderes Fenster.",
+                kTransferTitle);
+            break;
+        case transfer::TickResult::SendFailed:
+            controls_.messages.show("Das Zeichen " + characterName(engine_.failedCharacter()) +
+                                        " konnte nicht übertragen werden. Die Übertragung wurde an "
+                                        "dieser Stelle angehalten.",
+                                    kTransferTitle);
+            break;
+        default:
+            break;
+    }
+}
+
+void FrmMainLogic::Slider1_Change() {
+    controls_.label1.setCaption(
+        transfer::delayCaption(controls_.slider1.value(), controls_.program.decimalSeparator()));
+    controls_.timer1.setInterval(transfer::delayInterval(controls_.slider1.value()));
+}
+
+void FrmMainLogic::clearEditor() { controls_.text1.clear(); }
+
+void FrmMainLogic::Command2_Click() { clearEditor(); }
+void FrmMainLogic::mnu_datei_neu_Click() { clearEditor(); }
+
+void FrmMainLogic::Command3_Click() { controls_.program.endProgram(); }
+void FrmMainLogic::mnu_datei_beenden_Click() { controls_.program.endProgram(); }
+
+void FrmMainLogic::Command4_Click() { controls_.about.showAbout(); }
+void FrmMainLogic::mnu_info_Click() { controls_.about.showAbout(); }
+
+void FrmMainLogic::mnu_features_Click() { controls_.messages.show(kFeaturesText, kFeaturesTitle); }
+
+FileDialogRequest FrmMainLogic::fileDialogRequest(const char* title) const {
+    return FileDialogRequest{title, controls_.program.applicationDirectory(), kFileFilter, 1};
+}
+
+void FrmMainLogic::mnu_datei_oeffnen_Click() {
+    const auto path = controls_.cd.showOpen(fileDialogRequest(kOpenDialogTitle));
+    if (!path || path->empty()) return;
+    auto result = document::readDocumentFile(*path);
+    if (auto* failure = std::get_if<document::Failure>(&result)) {
+        controls_.messages.show(failure->message, kOpenDialogTitle);
+        return;
+    }
+    controls_.text1.setDocument(std::get<document::Document>(result));
+}
+
+void FrmMainLogic::mnu_datei_speichern_Click() {
+    const auto path = controls_.cd.showSave(fileDialogRequest(kSaveDialogTitle));
+    if (!path || path->empty()) return;
+    const std::string text = unicode::utf16ToUtf8(controls_.text1.plainText());
+    if (auto failure = document::savePlainTextFile(*path, text, saveEncoding_)) {
+        controls_.messages.show(failure->message, kSaveDialogTitle);
+    }
+}
+
+}  // namespace quill::app

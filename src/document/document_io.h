@@ -1,0 +1,44 @@
+// Reading documents into the editor and writing the editor's plain text.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "document/document.h"
+
+namespace quill::document {
+
+// Files above this size are refused before they are read.
+inline constexpr std::uintmax_t kMaxDocumentBytes = 64u * 1024u * 1024u;
+
+// A failure the user is told about, as a complete German sentence naming the file and the reason.
+struct Failure {
+    std::string message;
+};
+
+using ReadResult = std::variant<Document, Failure>;
+
+// Decides the format from the content (RTF, Word 97-2003, Word 2007+, OpenDocument text, plain
+// text) and reads it. `displayName` is used in messages only.
+ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName);
+// Reads a file; a missing, unreadable, oversized or broken file gives a Failure.
+ReadResult readDocumentFile(const std::filesystem::path& path);
+
+// How saved text is encoded: ansiCodePage 0 means UTF-8 without byte-order mark (Linux);
+// otherwise that Windows code page when every character fits, else UTF-8 with a byte-order mark.
+struct SaveEncoding {
+    unsigned ansiCodePage = 0;
+};
+
+// Encodes text (UTF-8, any line breaks) with CR LF line breaks under the given policy.
+std::string encodeForSave(const std::string& utf8Text, SaveEncoding encoding);
+
+// Writes the text atomically: a temporary file beside the target, renamed over it. On failure the
+// old file is untouched and the Failure says why, in German.
+std::optional<Failure> savePlainTextFile(const std::filesystem::path& path, const std::string& utf8Text,
+                                         SaveEncoding encoding);
+
+}  // namespace quill::document

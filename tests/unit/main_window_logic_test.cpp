@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/main_window_logic.h"
+#include "support/fake_controls.h"
+#include "support/fake_desktop.h"
+
+using namespace quill;
+using namespace quill::testing;
+
+namespace {
+
+struct MainWindow : ::testing::Test {
+    FakeDesktop desktop;
+    FakeEditor text1;
+    FakeLabel label1;
+    FakeSlider slider1;
+    FakeTimer timer1;
+    FakeMessages messages;
+    FakeFileDialog cd;
+    FakeAbout about;
+    FakeProgram program;
+    app::FrmMainLogic form{desktop, {text1, label1, slider1, timer1, messages, cd, about, program}};
+    platform::WindowHandle own = 0;
+
+    void SetUp() override { own = desktop.addWindow("UO Quillpost v2"); }
+    std::filesystem::path tempFile(const std::string& name) {
+        auto dir = std::filesystem::temp_directory_path() /
+                   ("quill-main-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+        std::filesystem::create_directories(dir);
+        return dir / name;
+    }
+};
+
+}  // namespace
+
+TEST_F(MainWindow, LoadWithoutClientWarnsOnceAndTransferWarnsAgain) {
+    form.Form_Load(own);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text,
+              "Es wurde kein aktiver UO Client gefunden, es kann kein Text übertragen werden!");
+    EXPECT_EQ(messages.shown[0].title, "Hey, Dude!");
+    text1.setUtf8("abc");
+    form.Command1_Click();
+    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_FALSE(timer1.on);
+}
+
+TEST_F(MainWindow, LoadWithClientIsSilentAndTheButtonTypesIntoIt) {
+    const auto client = desktop.addWindow("Ultima Online - Alice", 4711);
+    form.Form_Load(own);
+    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_EQ(form.List1().processIds, std::vector<std::string>{"4711"});
+
+    text1.setUtf8("Hi");
+    form.Command1_Click();
+    EXPECT_TRUE(timer1.on);
+    form.Timer1_Timer();
+    form.Timer1_Timer();
+    EXPECT_FALSE(timer1.on);
+    EXPECT_EQ(desktop.window(client).received, U"Hi");
+}
+
+TEST_F(MainWindow, ClosedClientAndUntypableCharacterAreReported) {
+    const auto client = desktop.addWindow("Ultima Online - Alice");
+    form.Form_Load(own);
+    text1.setUtf8("abc");
+    form.Command1_Click();
+    form.Timer1_Timer();
+    desktop.closeWindow(client);
+    form.Timer1_Timer();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("geschlossen"), std::string::npos);
+}
+
+TEST_F(MainWindow, SliderSetsCaptionInTheLocaleAndTheInterval) {
+    slider1.current = 5;
+    form.Slider1_Change();
+    EXPECT_EQ(label1.caption, "Delay von Zeichen zu Zeichen (0,5s)");
+    EXPECT_EQ(timer1.ms, 500);
+    program.separator = ".";
+    slider1.current = 0;
+    form.Slider1_Change();
+    EXPECT_EQ(label1.caption, "Delay von Zeichen zu Zeichen (0s)");
+    EXPECT_EQ(timer1.ms, 0);
+    slider1.current = 2;
+    program.separator = ",";
+    form.Slider1_Change();
+    EXPECT_EQ(label1.caption, "Delay von Zeichen zu Zeichen (0,2s)");
+}
+
+TEST_F(MainWindow, SmallCommands) {
+    text1.setUtf8("weg damit");
+    form.Command2_Click();
+    EXPECT_TRUE(text1.plainText().empty());
+    text1.setUtf8("weg damit");
+    form.mnu_datei_neu_Click();
+    EXPECT_TRUE(text1.plainText().empty());
+
+    form.Command3_Click();
+    form.mnu_datei_beenden_Click();
+    EXPECT_EQ(program.ended, 2);
+
+    form.Command4_Click();
+    form.mnu_info_Click();
+    EXPECT_EQ(about.shown, 2);
+
+    form.mnu_features_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "New Features v2, Dude!");
+    EXPECT_EQ(messages.shown[0].text.substr(0, 18), "Neue Features...\r\n");
+    EXPECT_NE(messages.shown[0].text.find("Fenstergröße kann nichtmehr verändert werden\r\n\r\nIdeen?"),
+              std::string::npos);
+}
+
+TEST_F(MainWindow, FileDialogsStartInTheProgramFolderWithTheirTitlesAndFilter) {
+    form.mnu_datei_oeffnen_Click();
+    form.mnu_datei_speichern_Click();
+    ASSERT_EQ(cd.requests.size(), 2u);
+    EXPECT_EQ(cd.requests[0].title, "Datei öffnen...");
+    EXPECT_EQ(cd.requests[1].title, "Datei speichern...");
+    for (const auto& request : cd.requests) {
+        EXPECT_EQ(request.initialDirectory, program.directory);
+        EXPECT_EQ(request.filterIndex, 1);
+        EXPECT_EQ(request.filter,
+                  "Textdateien (*.txt)|*.txt|Word-Dokumente (*.doc)|*.doc|Rich-Text Dokumente (*.RTF)|*.rtf|"
+                  "Alle Dateien (*.*)|*.*");
+    }
+}
+
+TEST_F(MainWindow, CancelledDialogsDoNothingEvenAfterAnEarlierSave) {
+    const auto path = tempFile("buch.txt");
+    text1.setUtf8("Erste Zeile\nZweite");
+    cd.answer = path;
+    form.mnu_datei_speichern_Click();
+    ASSERT_TRUE(std::filesystem::exists(path));
+    const auto size = std::filesystem::file_size(path);
+
+    cd.answer.reset();
+    text1.setUtf8("anders");
+    form.mnu_datei_speichern_Click();
+    EXPECT_EQ(std::filesystem::file_size(path), size);
+    form.mnu_datei_oeffnen_Click();
+    EXPECT_EQ(text1.plainText(), u"anders");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainWindow, SavedTextOpensAgainUnchanged) {
+    const auto path = tempFile("rund.txt");
+    text1.setUtf8("Grüße\r\nzweite Zeile");
+    cd.answer = path;
+    form.mnu_datei_speichern_Click();
+    text1.clear();
+    form.mnu_datei_oeffnen_Click();
+    EXPECT_EQ(text1.plainText(), u"Grüße\r\nzweite Zeile");
+}
+
+TEST_F(MainWindow, UnreadableFileKeepsTheEditorAndNamesTheFile) {
+    text1.setUtf8("mein Text");
+    cd.answer = tempFile("fehlt.rtf");
+    form.mnu_datei_oeffnen_Click();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find("fehlt.rtf"), std::string::npos);
+    EXPECT_EQ(text1.plainText(), u"mein Text");
+}

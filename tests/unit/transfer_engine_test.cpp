@@ -1,0 +1,203 @@
+#include <gtest/gtest.h>
+
+#include "support/fake_controls.h"
+#include "support/fake_desktop.h"
+#include "transfer/transfer_engine.h"
+
+using namespace quill;
+using quill::testing::FakeDesktop;
+using quill::testing::FakeEditor;
+using quill::testing::FakeTimer;
+using transfer::StartResult;
+using transfer::TickResult;
+
+namespace {
+
+struct Transfer : ::testing::Test {
+    FakeDesktop desktop;
+    FakeEditor editor;
+    FakeTimer timer;
+    transfer::TransferEngine engine{desktop, editor, timer};
+    client::ClientList clients;
+    platform::WindowHandle client = 0;
+    platform::WindowHandle other = 0;
+
+    void SetUp() override {
+        other = desktop.addWindow("Notizen");
+        client = desktop.addWindow("Ultima Online - Alice", 77);
+        client::RefreshClientList(desktop, clients, client);
+    }
+    // Ticks until the timer stops (at most `limit` ticks); returns the number of ticks.
+    int runToEnd(int limit = 10000) {
+        int ticks = 0;
+        while (timer.on && ticks < limit) {
+            engine.tick();
+            ++ticks;
+        }
+        return ticks;
+    }
+    std::u32string received() { return desktop.window(client).received; }
+};
+
+}  // namespace
+
+TEST_F(Transfer, FiveLettersTakeFiveTicksAndStopTheTimer) {
+    editor.setUtf8("Hallo");
+    ASSERT_EQ(engine.start(clients), StartResult::Started);
+    EXPECT_TRUE(timer.on);
+    EXPECT_EQ(engine.TransferPos, 1);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(engine.tick(), TickResult::Sent);
+    EXPECT_TRUE(timer.on);
+    EXPECT_EQ(engine.tick(), TickResult::Finished);
+    EXPECT_FALSE(timer.on);
+    EXPECT_EQ(engine.TransferPos, 6);
+    EXPECT_EQ(received(), U"Hallo");
+    EXPECT_EQ(engine.tick(), TickResult::Idle);
+}
+
+TEST_F(Transfer, EveryCharacterArrivesAsItselfIncludingKeyStringSymbols) {
+    const std::string text = "+^%~(){}[] Äöüß€ \xE2\x80\x9E\xCF\x80\xD0\x96\xE4\xB8\xAD";
+    editor.setUtf8(text);
+    engine.start(clients);
+    runToEnd();
+    EXPECT_EQ(received(), unicode::utf8ToUtf32(text));
+    EXPECT_TRUE(desktop.strayKeys().empty());
+}
+
+TEST_F(Transfer, CharacterOutsideTheBmpIsOneTickAndArrivesWhole) {
+    editor.setUtf8("a\xF0\x9F\x98\x80" "b");
+    engine.start(clients);
+    EXPECT_EQ(runToEnd(), 3);
+    EXPECT_EQ(received(), U"a\U0001F600b");
+    EXPECT_EQ(engine.TransferPos, 4);
+}
+
+TEST_F(Transfer, LineBreaksGiveExactlyOneEnterAndTabGivesTab) {
+    editor.setText(u"a\r\nb\rc\nd\te\r\n\r\nf");
+    engine.start(clients);
+    // n characters take n ticks, the LF of each CR LF pair included.
+    EXPECT_EQ(runToEnd(), 15);
+    EXPECT_EQ(received(), U"a\nb\nc\nd\te\n\nf");
+}
+
+TEST_F(Transfer, EmptyTextStopsAtTheFirstTickWithoutSending) {
+    engine.start(clients);
+    EXPECT_EQ(engine.tick(), TickResult::Finished);
+    EXPECT_FALSE(timer.on);
+    EXPECT_TRUE(received().empty());
+}
+
+TEST_F(Transfer, EditsTakeEffectAtTheNextTick) {
+    editor.setUtf8("abcdef");
+    engine.start(clients);
+    engine.tick();
+    editor.setUtf8("aXcdef");
+    engine.tick();
+    editor.setUtf8("aXc");  // shortened during the transfer: its new end is the end
+    EXPECT_EQ(engine.tick(), TickResult::Finished);
+    EXPECT_EQ(received(), U"aXc");
+
+    editor.setUtf8("abcdef");
+    engine.start(clients);
+    engine.tick();
+    editor.clear();  // clearing the editor ends the transfer at the next tick
+    EXPECT_EQ(engine.tick(), TickResult::Finished);
+    EXPECT_FALSE(timer.on);
+}
+
+TEST_F(Transfer, StartDuringATransferRestartsAtTheFirstCharacter) {
+    editor.setUtf8("abc");
+    engine.start(clients);
+    engine.tick();
+    engine.tick();
+    engine.start(clients);
+    EXPECT_EQ(engine.TransferPos, 1);
+    runToEnd();
+    EXPECT_EQ(received(), U"ababc");
+}
+
+TEST_F(Transfer, StartLooksUpTheRecordedTitleAndActivatesIt) {
+    desktop.minimize(client);
+    desktop.focus(other);
+    editor.setUtf8("x");
+    desktop.calls.clear();
+    engine.start(clients);
+    const std::string id = std::to_string(client);
+    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"FindWindow(Ultima Online - Alice)",
+                                                       "GetWindowPlacement(" + id + ")",
+                                                       "SetWindowPlacement(" + id + ",flags=0,showCmd=1)"}));
+    runToEnd();
+    EXPECT_EQ(received(), U"x");
+}
+
+TEST_F(Transfer, RenamedClientIsFoundByItsRecordedHandle) {
+    desktop.setTitle(client, "Ultima Online - Alice the Brave");
+    editor.setUtf8("ok");
+    ASSERT_EQ(engine.start(clients), StartResult::Started);
+    EXPECT_EQ(engine.clientWindow(), client);
+    runToEnd();
+    EXPECT_EQ(received(), U"ok");
+}
+
+TEST_F(Transfer, NoStartWhenTheClientIsGoneOrNoLongerAClient) {
+    editor.setUtf8("secret");
+    desktop.setTitle(client, "Some other program");
+    desktop.focus(other);
+    EXPECT_EQ(engine.start(clients), StartResult::NoClient);
+    EXPECT_FALSE(timer.on);
+
+    desktop.closeWindow(client);
+    desktop.calls.clear();
+    EXPECT_EQ(engine.start(clients), StartResult::NoClient);
+    EXPECT_EQ(desktop.foregroundWindow(), other);
+    for (const auto& call : desktop.calls) EXPECT_EQ(call.find("SetForeground"), std::string::npos);
+}
+
+TEST_F(Transfer, NoClientRecordedLooksUpAndActivatesNothing) {
+    client::ClientList none;
+    desktop.addWindow("");
+    desktop.calls.clear();
+    EXPECT_EQ(engine.start(none), StartResult::NoClient);
+    EXPECT_TRUE(desktop.calls.empty());
+    EXPECT_FALSE(timer.on);
+}
+
+TEST_F(Transfer, FocusElsewherePausesWithoutAStrayKeyAndResumesAtTheSameCharacter) {
+    editor.setUtf8("abcd");
+    engine.start(clients);
+    engine.tick();
+    desktop.focus(other);
+    EXPECT_EQ(engine.tick(), TickResult::Paused);
+    EXPECT_EQ(engine.tick(), TickResult::Paused);
+    EXPECT_TRUE(engine.paused());
+    EXPECT_EQ(engine.TransferPos, 2);
+    EXPECT_TRUE(desktop.window(other).received.empty());
+    desktop.focus(client);
+    runToEnd();
+    EXPECT_FALSE(engine.paused());
+    EXPECT_EQ(received(), U"abcd");
+}
+
+TEST_F(Transfer, ClientClosedMidTransferStopsAndNothingGoesElsewhere) {
+    editor.setUtf8("abcd");
+    engine.start(clients);
+    engine.tick();
+    desktop.closeWindow(client);
+    desktop.focus(other);
+    EXPECT_EQ(engine.tick(), TickResult::ClientClosed);
+    EXPECT_FALSE(timer.on);
+    EXPECT_TRUE(desktop.window(other).received.empty());
+    EXPECT_TRUE(desktop.strayKeys().empty());
+}
+
+TEST_F(Transfer, CharacterThatCannotBeTypedStopsTheTransferAtIt) {
+    editor.setUtf8("ab\xE2\x98\x83" "c");
+    desktop.rejectCharacter(U'\u2603');
+    engine.start(clients);
+    engine.tick();
+    engine.tick();
+    EXPECT_EQ(engine.tick(), TickResult::SendFailed);
+    EXPECT_EQ(engine.failedCharacter(), U'\u2603');
+    EXPECT_EQ(engine.TransferPos, 3);
+    EXPECT_FALSE(timer.on);
+}
