@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both programs and runs every test:
+# unit, document, Qt, X11 under Xvfb, sanitizers, fuzzers, and the Windows build under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+
+export CTEST_OUTPUT_ON_FAILURE=1
+step() { printf '\n==== %s ====\n' "$*"; }
+
+step "Linux build and tests"
+cmake --preset linux
+cmake --build --preset linux
+ctest --preset linux
+
+step "AddressSanitizer + UndefinedBehaviorSanitizer"
+cmake --preset asan
+cmake --build --preset asan
+ctest --preset asan
+
+if [ -x scripts/run-fuzzers.sh ] || [ -f scripts/run-fuzzers.sh ]; then
+  step "Fuzzers"
+  bash scripts/run-fuzzers.sh build/fuzz "${QUILL_FUZZ_SECONDS:-15}"
+fi
+
+step "Windows build (MinGW-w64) and tests under Wine"
+cmake --preset windows
+cmake --build --preset windows
+ctest --preset windows
+
+step "All tests passed"
