@@ -2,6 +2,7 @@
 
 #include "support/fake_controls.h"
 #include "support/fake_desktop.h"
+#include "transfer/progress.h"
 #include "transfer/transfer_engine.h"
 
 using namespace quill;
@@ -200,4 +201,23 @@ TEST_F(Transfer, CharacterThatCannotBeTypedStopsTheTransferAtIt) {
     EXPECT_EQ(engine.failedCharacter(), U'\u2603');
     EXPECT_EQ(engine.TransferPos, 3);
     EXPECT_FALSE(timer.on);
+}
+
+TEST_F(Transfer, ProgressFollowsThePositionAndShowsThePause) {
+    using State = transfer::TransferProgress::State;
+    EXPECT_EQ(transfer::progressOf(engine).state, State::None);
+    editor.setUtf8("abcd");
+    engine.start(clients);
+    EXPECT_EQ(transfer::progressOf(engine), (transfer::TransferProgress{State::Normal, 0, 4}));
+    engine.tick();
+    engine.tick();
+    EXPECT_DOUBLE_EQ(transfer::progressOf(engine).fraction(), 0.5);
+    desktop.focus(other);
+    engine.tick();
+    EXPECT_EQ(transfer::progressOf(engine), (transfer::TransferProgress{State::Paused, 2, 4}));
+    desktop.focus(client);
+    engine.tick();
+    editor.setUtf8("ab");  // shortened below the position: the next tick ends it
+    engine.tick();
+    EXPECT_EQ(transfer::progressOf(engine).state, State::None);
 }
