@@ -1,0 +1,327 @@
+#include "platform/x11/x11_keyboard.h"
+
+#include <X11/XKBlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <algorithm>
+#include <bit>
+#include <thread>
+
+#include "platform/x11/x11_error_trap.h"
+
+namespace quill::platform::x11 {
+
+namespace {
+
+bool isKeypadKeysym(KeySym keysym) { return keysym >= XK_KP_Space && keysym <= XK_KP_Equal; }
+
+// The group a key shows when the keyboard as a whole is in `group`.
+int keyGroup(XkbDescPtr xkb, KeyCode keycode, int group) {
+    const int groups = XkbKeyNumGroups(xkb, keycode);
+    if (groups <= 0) return -1;
+    if (group < groups) return group;
+    const unsigned char info = XkbKeyGroupInfo(xkb, keycode);
+    switch (XkbOutOfRangeGroupAction(info)) {
+        case XkbRedirectIntoRange: {
+            const int target = XkbOutOfRangeGroupNumber(info);
+            return target < groups ? target : 0;
+        }
+        case XkbClampIntoRange:
+            return groups - 1;
+        default:
+            return group % groups;
+    }
+}
+
+// The level a key type selects with `modifiers` in effect.
+int levelFor(const XkbKeyTypeRec& type, unsigned modifiers) {
+    const unsigned relevant = modifiers & type.mods.mask;
+    for (int i = 0; i < type.map_count; ++i) {
+        const XkbKTMapEntryRec& entry = type.map[i];
+        if (entry.active && entry.mods.mask == relevant) return entry.level;
+    }
+    return 0;
+}
+
+}  // namespace
+
+Keyboard::Keyboard(Display* display) : display_(display) {
+    int opcode = 0;
+    int errorBase = 0;
+    int major = XkbMajorVersion;
+    int minor = XkbMinorVersion;
+    XkbQueryExtension(display_, &opcode, &xkbEventBase_, &errorBase, &major, &minor);
+    const unsigned events = XkbMapNotifyMask | XkbNewKeyboardNotifyMask;
+    XkbSelectEvents(display_, XkbUseCoreKbd, events, events);
+}
+
+Keyboard::~Keyboard() {
+    {
+        ErrorTrap trap(display_);
+        restoreSpareKeycodes();
+    }
+    if (xkb_ != nullptr) XkbFreeKeyboard(xkb_, 0, True);
+}
+
+void Keyboard::takeEvents() {
+    while (XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (event.type == xkbEventBase_) {
+            const auto* xkbEvent = reinterpret_cast<const XkbEvent*>(&event);
+            if (xkbEvent->any.xkb_type == XkbMapNotify || xkbEvent->any.xkb_type == XkbNewKeyboardNotify) {
+                mapStale_ = true;
+            }
+        } else if (event.type == MappingNotify) {
+            XRefreshKeyboardMapping(&event.xmapping);
+            mapStale_ = true;
+        }
+    }
+}
+
+bool Keyboard::ensureMap() {
+    if (!mapStale_ && xkb_ != nullptr) return true;
+    if (xkb_ != nullptr) XkbFreeKeyboard(xkb_, 0, True);
+    xkb_ = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask | XkbModifierMapMask, XkbUseCoreKbd);
+    if (xkb_ == nullptr || xkb_->map == nullptr) return false;
+    mapStale_ = false;
+
+    // Spare keycodes: no symbols and no modifier. A keycode we bound keeps its place while it still
+    // carries exactly our keysym; one that someone else has changed since is no longer ours.
+    std::vector<SpareKeycode> spares;
+    for (int code = xkb_->min_key_code; code <= xkb_->max_key_code; ++code) {
+        const auto keycode = static_cast<KeyCode>(code);
+        if (xkb_->map->modmap[keycode] != 0) continue;
+        const auto known = std::find_if(spares_.begin(), spares_.end(),
+                                        [&](const SpareKeycode& spare) { return spare.keycode == keycode; });
+        if (XkbKeyNumGroups(xkb_, keycode) == 0) {
+            spares.push_back({keycode, NoSymbol, known != spares_.end() ? known->lastUse : Clock::time_point{}});
+        } else if (known != spares_.end() && known->boundTo != NoSymbol && XkbKeyNumGroups(xkb_, keycode) == 1 &&
+                   XkbKeySymEntry(xkb_, keycode, 0, 0) == known->boundTo) {
+            spares.push_back(*known);
+        }
+    }
+    spares_ = std::move(spares);
+    return true;
+}
+
+KeyCode Keyboard::keyForModifier(unsigned modifierBit, int group) const {
+    for (int code = xkb_->min_key_code; code <= xkb_->max_key_code; ++code) {
+        const auto keycode = static_cast<KeyCode>(code);
+        if ((xkb_->map->modmap[keycode] & modifierBit) == 0) continue;
+        const int keyGroupIndex = keyGroup(xkb_, keycode, group);
+        if (keyGroupIndex < 0) continue;
+        const KeySym keysym = XkbKeySymEntry(xkb_, keycode, 0, keyGroupIndex);
+        // Only keys whose action sets the modifier while held; Mode_switch, for one, switches groups.
+        const bool fits = modifierBit == ShiftMask
+                              ? (keysym == XK_Shift_L || keysym == XK_Shift_R)
+                              : (keysym == XK_ISO_Level3_Shift || keysym == XK_ISO_Level5_Shift);
+        if (fits) return keycode;
+    }
+    return 0;
+}
+
+std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeySym wanted, int currentGroup) const {
+    unsigned pressable = 0;
+    for (unsigned bit = 1; bit <= Mod5Mask; bit <<= 1) {
+        if (bit != LockMask && bit != ControlMask && bit != Mod1Mask) {
+            // Group-independent enough for the lookup; checked again for the group actually used.
+            if (keyForModifier(bit, currentGroup) != 0) pressable |= bit;
+        }
+    }
+
+    std::optional<Reach> best;
+    for (int code = xkb_->min_key_code; code <= xkb_->max_key_code; ++code) {
+        const auto keycode = static_cast<KeyCode>(code);
+        const int groups = XkbKeyNumGroups(xkb_, keycode);
+        const int shownGroup = keyGroup(xkb_, keycode, currentGroup);
+        for (int group = 0; group < groups; ++group) {
+            const int width = XkbKeyGroupWidth(xkb_, keycode, group);
+            const XkbKeyTypeRec& type = *XkbKeyKeyType(xkb_, keycode, group);
+            for (int level = 0; level < width; ++level) {
+                const KeySym keysym = XkbKeySymEntry(xkb_, keycode, level, group);
+                if (keysym == NoSymbol || isKeypadKeysym(keysym)) continue;
+                const bool matches = wanted != NoSymbol ? keysym == wanted
+                                                        : xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(keysym)) ==
+                                                              static_cast<std::uint32_t>(character);
+                if (!matches) continue;
+                // The fewest modifiers that select this level; Lock, Control and Alt are never used.
+                std::optional<unsigned> chosen;
+                const unsigned typeMask = type.mods.mask;
+                for (unsigned mods = 0; mods <= typeMask; ++mods) {
+                    if ((mods & ~typeMask) != 0 || (mods & ~pressable) != 0) continue;
+                    if (levelFor(type, mods) != level) continue;
+                    if (!chosen || std::popcount(mods) < std::popcount(*chosen)) chosen = mods;
+                }
+                if (!chosen) continue;
+                Reach reach;
+                reach.keycode = keycode;
+                reach.group = group == shownGroup ? -1 : group;
+                reach.modifiers = *chosen;
+                reach.typeModifiers = typeMask;
+                reach.cost = std::popcount(*chosen) + (reach.group >= 0 ? 4 : 0);
+                if (reach.group >= 0) {
+                    bool reachable = true;
+                    for (unsigned bit = 1; bit <= Mod5Mask; bit <<= 1) {
+                        if ((reach.modifiers & bit) != 0 && keyForModifier(bit, group) == 0) reachable = false;
+                    }
+                    if (!reachable) continue;
+                }
+                if (!best || reach.cost < best->cost) best = reach;
+            }
+        }
+    }
+    return best;
+}
+
+std::optional<Keyboard::Reach> Keyboard::bindSpare(KeySym keysym) {
+    if (spares_.empty()) return std::nullopt;
+    auto spare = std::find_if(spares_.begin(), spares_.end(),
+                              [&](const SpareKeycode& candidate) { return candidate.boundTo == keysym; });
+    if (spare == spares_.end()) {
+        spare = std::find_if(spares_.begin(), spares_.end(),
+                             [](const SpareKeycode& candidate) { return candidate.boundTo == NoSymbol; });
+    }
+    if (spare == spares_.end()) {
+        spare = std::min_element(spares_.begin(), spares_.end(), [](const SpareKeycode& a, const SpareKeycode& b) {
+            return a.lastUse < b.lastUse;
+        });
+        // A client may not yet have translated the last press of this keycode; it would read the
+        // new binding for it.
+        const auto age = Clock::now() - spare->lastUse;
+        if (age < kMinimumAgeBeforeRebind) std::this_thread::sleep_for(kMinimumAgeBeforeRebind - age);
+    }
+    if (spare->boundTo != keysym) {
+        // The keysym on both levels: a lone letter would otherwise be read as the lower-case form
+        // on level one and the upper-case form on level two.
+        KeySym symbols[2] = {keysym, keysym};
+        ErrorTrap trap(display_);
+        XChangeKeyboardMapping(display_, spare->keycode, 2, symbols, 1);
+        if (trap.failed()) return std::nullopt;
+        // The server has the new mapping once it answers the read-back; the mapping events it sent
+        // to every client are queued there ahead of the key events that follow.
+        int perKeycode = 0;
+        KeySym* current = XGetKeyboardMapping(display_, spare->keycode, 1, &perKeycode);
+        const bool taken = current != nullptr && perKeycode > 0 && current[0] == keysym;
+        if (current != nullptr) XFree(current);
+        if (!taken) return std::nullopt;
+        spare->boundTo = keysym;
+        mapStale_ = true;
+    }
+    Reach reach;
+    reach.keycode = spare->keycode;
+    reach.group = -1;
+    reach.modifiers = 0;
+    reach.typeModifiers = ShiftMask;
+    return reach;
+}
+
+bool Keyboard::press(const Reach& reach) {
+    XkbStateRec state{};
+    if (XkbGetState(display_, XkbUseCoreKbd, &state) != Success) return false;
+    const int group = reach.group >= 0 ? reach.group : state.group;
+
+    std::vector<KeyCode> modifierKeys;
+    for (unsigned bit = 1; bit <= Mod5Mask; bit <<= 1) {
+        if ((reach.modifiers & bit) == 0 || (state.locked_mods & bit) != 0) continue;
+        const KeyCode keycode = keyForModifier(bit, group);
+        if (keycode == 0) return false;
+        modifierKeys.push_back(keycode);
+    }
+
+    // Modifier keys the user holds right now are let go for our key and pressed again after it.
+    std::vector<KeyCode> held;
+    if (state.base_mods != 0) {
+        char keys[32] = {};
+        XQueryKeymap(display_, keys);
+        for (int code = xkb_->min_key_code; code <= xkb_->max_key_code; ++code) {
+            const bool down = (keys[code / 8] & (1 << (code % 8))) != 0;
+            if (down && xkb_->map->modmap[code] != 0) held.push_back(static_cast<KeyCode>(code));
+        }
+    }
+    // Caps Lock is let go as well: clients may apply it to a key whose type does not read it.
+    const unsigned unlock = state.locked_mods & (reach.typeModifiers | LockMask) & ~reach.modifiers;
+    const unsigned latched = state.latched_mods;
+
+    for (KeyCode keycode : held) XTestFakeKeyEvent(display_, keycode, False, CurrentTime);
+    if (latched != 0) XkbLatchModifiers(display_, XkbUseCoreKbd, latched, 0);
+    if (unlock != 0) XkbLockModifiers(display_, XkbUseCoreKbd, unlock, 0);
+    if (reach.group >= 0) XkbLockGroup(display_, XkbUseCoreKbd, static_cast<unsigned>(reach.group));
+    for (KeyCode keycode : modifierKeys) XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
+
+    XTestFakeKeyEvent(display_, reach.keycode, True, CurrentTime);
+    XTestFakeKeyEvent(display_, reach.keycode, False, CurrentTime);
+
+    for (auto it = modifierKeys.rbegin(); it != modifierKeys.rend(); ++it) {
+        XTestFakeKeyEvent(display_, *it, False, CurrentTime);
+    }
+    if (reach.group >= 0) XkbLockGroup(display_, XkbUseCoreKbd, static_cast<unsigned>(state.locked_group));
+    if (unlock != 0) XkbLockModifiers(display_, XkbUseCoreKbd, unlock, unlock);
+    if (latched != 0) XkbLatchModifiers(display_, XkbUseCoreKbd, latched, latched);
+    for (KeyCode keycode : held) XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
+    XSync(display_, False);
+
+    for (SpareKeycode& spare : spares_) {
+        if (spare.keycode == reach.keycode) spare.lastUse = Clock::now();
+    }
+    return true;
+}
+
+void Keyboard::restoreIdleBindings() {
+    const auto now = Clock::now();
+    for (SpareKeycode& spare : spares_) {
+        if (spare.boundTo == NoSymbol || now - spare.lastUse < kRestoreAfterIdle) continue;
+        KeySym none[2] = {NoSymbol, NoSymbol};
+        XChangeKeyboardMapping(display_, spare.keycode, 2, none, 1);
+        spare.boundTo = NoSymbol;
+        mapStale_ = true;
+    }
+}
+
+void Keyboard::restoreSpareKeycodes() {
+    takeEvents();
+    if (!ensureMap()) return;
+    for (SpareKeycode& spare : spares_) {
+        if (spare.boundTo == NoSymbol) continue;
+        KeySym none[2] = {NoSymbol, NoSymbol};
+        XChangeKeyboardMapping(display_, spare.keycode, 2, none, 1);
+        spare.boundTo = NoSymbol;
+        mapStale_ = true;
+    }
+    XSync(display_, False);
+}
+
+bool Keyboard::type(char32_t character) {
+    KeySym wanted = NoSymbol;
+    if (character == U'\n' || character == U'\r') {
+        wanted = XK_Return;
+    } else if (character == U'\t') {
+        wanted = XK_Tab;
+    } else if (character < 0x20 || (character >= 0x7F && character < 0xA0) ||
+               (character >= 0xD800 && character <= 0xDFFF) || character > 0x10FFFF) {
+        return false;
+    }
+
+    ErrorTrap trap(display_);
+    takeEvents();
+    restoreIdleBindings();
+    takeEvents();
+    if (!ensureMap()) return false;
+
+    XkbStateRec state{};
+    if (XkbGetState(display_, XkbUseCoreKbd, &state) != Success) return false;
+    std::optional<Reach> reach = findOnKeyboard(character, wanted, state.group);
+    if (!reach) {
+        const KeySym keysym =
+            wanted != NoSymbol ? wanted : static_cast<KeySym>(xkb_utf32_to_keysym(static_cast<std::uint32_t>(character)));
+        if (keysym == NoSymbol) return false;
+        reach = bindSpare(keysym);
+        if (!reach) return false;
+    }
+    if (!press(*reach)) return false;
+    return !trap.failed();
+}
+
+}  // namespace quill::platform::x11
