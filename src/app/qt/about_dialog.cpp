@@ -1,0 +1,151 @@
+#include "app/qt/about_dialog.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+
+#include "app/layout.h"
+#include "app/qt/layout_painting.h"
+#include "app/qt/qt_controls.h"
+
+namespace quill::qt {
+
+using app::layout::ControlId;
+
+FrmAbout::FrmAbout(const about::ApplicationInfo& info)
+    : QDialog(nullptr,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("frmAbout"));
+    setModal(false);
+    setSizeGripEnabled(false);
+    const int dpi = logicalDpiX();
+
+    const about::AboutTexts texts = about::frmAbout_Form_Load(info);
+    setWindowTitle(toQtText(texts.caption));
+
+    // Created in tab order; labels take no focus, so OK is the only stop.
+    for (const app::layout::Control& control : app::layout::aboutControls()) {
+        QWidget* widget = nullptr;
+        switch (control.id) {
+            case ControlId::cmdOK:
+                cmdOK_ = new QPushButton(toQtText(std::string(control.caption)), this);
+                cmdOK_->setDefault(true);
+                cmdOK_->setAutoDefault(true);
+                connect(cmdOK_, &QPushButton::clicked, this, &QDialog::close);
+                widget = cmdOK_;
+                break;
+            case ControlId::picIcon: {
+                picIcon_ = new QLabel(this);
+                const QPixmap icon = QIcon(QStringLiteral(":/quillpost/quillpost.png")).pixmap(32, 32);
+                picIcon_->setPixmap(icon);
+                widget = picIcon_;
+                break;
+            }
+            default: {
+                auto* label = new QLabel(this);
+                label->setTextFormat(Qt::PlainText);
+                label->setWordWrap(true);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+                widget = label;
+                if (control.id == ControlId::lblDescription) {
+                    lblDescription_ = label;
+                    label->setText(toQtText(texts.description));
+                } else if (control.id == ControlId::lblDisclaimer) {
+                    lblDisclaimer_ = label;
+                    label->setText(toQtText(texts.disclaimer));
+                } else if (control.id == ControlId::lblTitle) {
+                    lblTitle_ = label;
+                    label->setText(toQtText(texts.title));
+                } else if (control.id == ControlId::lblVersion) {
+                    lblVersion_ = label;
+                    label->setText(toQtText(texts.version));
+                } else if (control.id == ControlId::lContact) {
+                    lContact_ = label;
+                    label->setText(toQtText(texts.contact));
+                }
+                break;
+            }
+        }
+        widget->setObjectName(
+            QString::fromUtf8(control.name.data(), static_cast<qsizetype>(control.name.size())));
+        QRect rect = pixelRect(control, dpi);
+        if (control.id == ControlId::picIcon)
+            rect.setSize(QSize(32, 32));  // the box takes the picture's size
+        widget->setGeometry(rect);
+    }
+
+    fitFont();
+
+    // Black text on the button-face colour of the system.
+    QPalette colors = palette();
+    colors.setColor(QPalette::WindowText, Qt::black);
+    setPalette(colors);
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+
+    const QSize client(pixels(app::layout::kAboutClientWidth, dpi),
+                       pixels(app::layout::kAboutClientHeight, dpi));
+    setFixedSize(client);
+    // A fixed place on the screen: the client area's top-left corner, not centred.
+    setGeometry(
+        QRect(QPoint(pixels(app::layout::kAboutClientLeft, dpi), pixels(app::layout::kAboutClientTop, dpi)),
+              client));
+    cmdOK_->setFocus();
+}
+
+bool FrmAbout::textsFit() const {
+    for (const QLabel* label : {lblDescription_, lblDisclaimer_, lblTitle_, lblVersion_, lContact_}) {
+        if (label->heightForWidth(label->width()) > label->height()) return false;
+        if (label->minimumSizeHint().width() > label->width()) return false;
+    }
+    return true;
+}
+
+void FrmAbout::fitFont() {
+    // The desktop's dialog font, made smaller where it is too large for the boxes the texts were
+    // laid out for, so no text is cut off.
+    QFont font = QApplication::font(this);
+    const int start = font.pointSize() > 0 ? font.pointSize() : 9;
+    for (int points = start; points >= 6; --points) {
+        font.setPointSize(points);
+        setFont(font);
+        if (textsFit()) return;
+    }
+}
+
+QLabel* FrmAbout::label(ControlId id) const {
+    switch (id) {
+        case ControlId::picIcon:
+            return picIcon_;
+        case ControlId::lblDescription:
+            return lblDescription_;
+        case ControlId::lblDisclaimer:
+            return lblDisclaimer_;
+        case ControlId::lblTitle:
+            return lblTitle_;
+        case ControlId::lblVersion:
+            return lblVersion_;
+        case ControlId::lContact:
+            return lContact_;
+        default:
+            return nullptr;
+    }
+}
+
+void FrmAbout::paintEvent(QPaintEvent* event) {
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    paintDrawing(painter, app::layout::aboutDrawing(), logicalDpiX());
+}
+
+void QtAboutDialogHost::showAbout() {
+    if (!dialog_) dialog_ = new FrmAbout();
+    dialog_->show();
+    dialog_->raise();
+    dialog_->activateWindow();
+}
+
+}  // namespace quill::qt

@@ -1,0 +1,182 @@
+#include "app/qt/qt_controls.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSlider>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <cstdlib>
+
+namespace quill::qt {
+
+QString toQtText(const std::string& utf8) {
+    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QStringList toQtNameFilters(const std::string& filter) {
+    const QStringList parts =
+        QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size())).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        const QString& pattern = parts[i + 1];
+        // Qt reads the patterns from the last parentheses of an entry; file names match them
+        // regardless of case, so "(*.RTF)" covers the pattern "*.rtf".
+        const QString named = QLatin1Char('(') + pattern + QLatin1Char(')');
+        if (description.contains(named, Qt::CaseInsensitive))
+            filters << description;
+        else
+            filters << description + QLatin1Char(' ') + named;
+    }
+    return filters;
+}
+
+RichTextEditor::RichTextEditor(QTextEdit& edit) : edit_(edit) {
+    QObject::connect(edit_.document(), &QTextDocument::contentsChanged, [this] { ++revision_; });
+}
+
+std::u16string RichTextEditor::plainText() const {
+    // toRawText keeps every character as it is in the document (toPlainText would turn
+    // non-breaking spaces into blanks); paragraph and line separators become CR LF.
+    const QString raw = edit_.document()->toRawText();
+    std::u16string text;
+    text.reserve(static_cast<std::size_t>(raw.size()) +
+                 static_cast<std::size_t>(edit_.document()->blockCount()));
+    for (const QChar c : raw) {
+        switch (c.unicode()) {
+            case QChar::ParagraphSeparator:
+            case QChar::LineSeparator:
+                text += u"\r\n";
+                break;
+            case QChar::ObjectReplacementCharacter:
+            case 0xFDD0:  // beginning of a frame (table, embedded frame)
+            case 0xFDD1:  // end of a frame
+                break;
+            default:
+                text += static_cast<char16_t>(c.unicode());
+        }
+    }
+    return text;
+}
+
+void RichTextEditor::clear() {
+    edit_.clear();
+    ++revision_;
+}
+
+void RichTextEditor::setDocument(const document::Document& document) {
+    edit_.clear();
+    const bool rich = document.format != document::Format::PlainText;
+    QTextCursor cursor(edit_.document());
+    cursor.beginEditBlock();
+    for (const document::TextRun& run : document.runs) {
+        // Plain text takes the editor's own font; a formatted document brings its own looks.
+        QTextCharFormat format;
+        if (rich) {
+            const document::TextFormat& looks = run.format;
+            format.setFontWeight(looks.bold ? QFont::Bold : QFont::Normal);
+            format.setFontItalic(looks.italic);
+            format.setFontUnderline(looks.underline);
+            format.setFontStrikeOut(looks.strikeOut);
+            if (looks.pointSize > 0) format.setFontPointSize(looks.pointSize);
+            if (looks.color) format.setForeground(QColor::fromRgb(static_cast<QRgb>(*looks.color)));
+            if (!looks.fontFamily.empty()) format.setFontFamilies({QString::fromStdString(looks.fontFamily)});
+        }
+        cursor.insertText(toQtText(run.text), format);
+    }
+    cursor.endEditBlock();
+    edit_.moveCursor(QTextCursor::Start);
+    ++revision_;
+}
+
+void QtLabel::setCaption(const std::string& caption) {
+    label_.setText(toQtText(caption));
+}
+
+int QtSlider::value() const {
+    return slider_.value();
+}
+
+QtPacingTimer::QtPacingTimer(std::function<void()> onTick) {
+    timer_.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timer_, &QTimer::timeout, std::move(onTick));
+}
+
+void QtPacingTimer::setEnabled(bool enabled) {
+    enabled_ = enabled;
+    apply();
+}
+
+void QtPacingTimer::setInterval(int milliseconds) {
+    interval_ = milliseconds;
+    apply();
+}
+
+void QtPacingTimer::apply() {
+    // Enabling or a new interval starts the count afresh: the next tick comes one interval later.
+    if (enabled_ && interval_ > 0)
+        timer_.start(interval_);
+    else
+        timer_.stop();
+}
+
+void QtMessageBoxes::show(const std::string& text, const std::string& title) {
+    QWidget* parent = parent_ && parent_->isVisible() ? parent_.data() : nullptr;
+    QMessageBox box(QMessageBox::NoIcon, toQtText(title), toQtText(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    box.exec();
+}
+
+std::optional<std::filesystem::path> QtFileDialog::showOpen(const app::FileDialogRequest& request) {
+    return run(request, false);
+}
+
+std::optional<std::filesystem::path> QtFileDialog::showSave(const app::FileDialogRequest& request) {
+    return run(request, true);
+}
+
+std::optional<std::filesystem::path> QtFileDialog::run(const app::FileDialogRequest& request, bool save) {
+    QWidget* parent = parent_ && parent_->isVisible() ? parent_.data() : nullptr;
+    QFileDialog dialog(parent, toQtText(request.title),
+                       QFile::decodeName(QByteArray::fromStdString(request.initialDirectory.string())));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    const QStringList filters = toQtNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    if (save) {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty() || chosen.front().isEmpty()) return std::nullopt;
+    return std::filesystem::path(QFile::encodeName(chosen.front()).toStdString());
+}
+
+void QtProgramServices::endProgram() {
+    std::_Exit(EXIT_SUCCESS);
+}
+
+std::filesystem::path QtProgramServices::applicationDirectory() const {
+    return std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+}
+
+std::string QtProgramServices::decimalSeparator() const {
+    return locale_.decimalPoint().toStdString();
+}
+
+}  // namespace quill::qt
