@@ -1,0 +1,60 @@
+// Small pieces the X11 tests share: finding windows, typing text, driving the transfer engine.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+#include "client/client_list.h"
+#include "core/unicode.h"
+#include "platform/x11/x11_window_system.h"
+#include "support/acceptance_text.h"
+#include "support/fake_controls.h"
+#include "transfer/transfer_engine.h"
+#include "x11_test_session.h"
+
+namespace quill::x11test {
+
+inline platform::WindowHandle waitForWindow(platform::WindowSystem& windows, const std::string& title) {
+    platform::WindowHandle found = platform::kNoWindow;
+    waitUntil([&] { return (found = windows.findWindowByTitle(title)) != platform::kNoWindow; }, 15s);
+    return found;
+}
+
+inline bool activateAndWait(platform::WindowSystem& windows, platform::WindowHandle window) {
+    windows.setForegroundWindow(window);
+    windows.bringWindowToTop(window);
+    return waitUntil([&] { return windows.foregroundWindow() == window; }, 10s);
+}
+
+// Sends every character straight through the backend, as fast as it goes.
+inline void typeText(platform::WindowSystem& windows, std::string_view utf8) {
+    for (char32_t character : unicode::utf8ToUtf32(utf8)) {
+        ASSERT_TRUE(windows.sendCharacter(character)) << "U+" << std::hex << static_cast<unsigned>(character);
+    }
+}
+
+// The transfer engine with an in-memory editor and timer; ticks as fast as they are taken.
+struct EngineRun {
+    explicit EngineRun(platform::WindowSystem& windows, std::string_view text) : engine(windows, editor, timer) {
+        editor.setText(unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(text))));
+    }
+    transfer::StartResult start(const std::string& title) {
+        client::ClientList clients;
+        clients.handles.push_back("0");
+        clients.titles.push_back(title);
+        clients.processIds.push_back("0");
+        return engine.start(clients);
+    }
+    transfer::TickResult tick() {
+        const auto result = engine.tick();
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+        return result;
+    }
+    testing::FakeEditor editor;
+    testing::FakeTimer timer;
+    transfer::TransferEngine engine;
+};
+
+}  // namespace quill::x11test

@@ -1,0 +1,194 @@
+#include "x11_test_session.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace quill::x11test {
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    return content.str();
+}
+
+std::string waitForFile(const std::filesystem::path& path, std::size_t bytes, std::chrono::milliseconds timeout) {
+    std::string content;
+    waitUntil([&] { return (content = readFile(path)).size() >= bytes; }, timeout);
+    // Whatever comes after the expected length is a fault too: give it a moment to show.
+    std::this_thread::sleep_for(100ms);
+    return readFile(path);
+}
+
+Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& environment) {
+    std::vector<char*> args;
+    for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    pid_ = fork();
+    if (pid_ < 0) throw std::runtime_error("fork failed");
+    if (pid_ == 0) {
+        setpgid(0, 0);
+        for (const auto& [key, value] : environment) setenv(key.c_str(), value.c_str(), 1);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    setpgid(pid_, pid_);
+}
+
+Process::~Process() { stop(); }
+
+bool Process::running() {
+    if (ended_) return false;
+    if (waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
+    return !ended_;
+}
+
+int Process::wait(std::chrono::milliseconds timeout) {
+    if (!waitUntil([&] { return !running(); }, timeout)) return -1;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
+}
+
+void Process::stop() {
+    if (pid_ <= 0) return;
+    kill(-pid_, SIGTERM);
+    if (running() && !waitUntil([&] { return !running(); }, 3s)) {
+        kill(-pid_, SIGKILL);
+        waitUntil([&] { return !running(); }, 3s);
+    }
+    // Whatever the program left behind in its group goes as well.
+    kill(-pid_, SIGKILL);
+    pid_ = -1;
+}
+
+bool run(const std::vector<std::string>& argv, const std::map<std::string, std::string>& environment) {
+    Process process(argv, environment);
+    return process.wait() == 0;
+}
+
+XServer::XServer(int number) : name_(":" + std::to_string(number)) {
+    // A lock file of a server that died with an earlier run would keep the new one from starting.
+    const std::filesystem::path lock = "/tmp/.X" + std::to_string(number) + "-lock";
+    if (std::filesystem::exists(lock)) {
+        std::ifstream in(lock);
+        pid_t owner = 0;
+        in >> owner;
+        if (owner > 0 && kill(owner, 0) != 0) {
+            std::filesystem::remove(lock);
+            std::filesystem::remove("/tmp/.X11-unix/X" + std::to_string(number));
+        }
+    }
+    server_ = std::make_unique<Process>(std::vector<std::string>{"Xvfb", name_, "-screen", "0", "1280x1024x24",
+                                                                 "-nolisten", "tcp", "-noreset"});
+    waitUntil([&] { return (display_ = XOpenDisplay(name_.c_str())) != nullptr || !server_->running(); }, 15s);
+    if (display_ == nullptr) throw std::runtime_error("Xvfb " + name_ + " did not start");
+}
+
+XServer::~XServer() {
+    stopWindowManager();
+    if (display_ != nullptr) XCloseDisplay(display_);
+    server_.reset();
+}
+
+std::map<std::string, std::string> XServer::environment() const {
+    return {{"DISPLAY", name_}, {"LC_ALL", "C.UTF-8"}, {"LANG", "C.UTF-8"}, {"XMODIFIERS", ""},
+            {"QT_QPA_PLATFORM", "xcb"}, {"WINEDEBUG", "-all"}};
+}
+
+bool XServer::windowManagerRuns() {
+    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                       &remaining, &data);
+    const bool present = data != nullptr && count == 1;
+    if (data != nullptr) XFree(data);
+    return present;
+}
+
+void XServer::startWindowManager() {
+    auto env = environment();
+    windowManager_ = std::make_unique<Process>(std::vector<std::string>{"openbox", "--sm-disable"}, env);
+    if (!waitUntil([&] { return windowManagerRuns(); }, 15s)) throw std::runtime_error("openbox did not start");
+}
+
+void XServer::stopWindowManager() {
+    if (!windowManager_) return;
+    windowManager_.reset();
+    // openbox leaves its properties on the root window; a test without a manager must not see them.
+    const Window root = DefaultRootWindow(display_);
+    for (const char* name : {"_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_ACTIVE_WINDOW",
+                             "_NET_CLIENT_LIST", "_NET_CLIENT_LIST_STACKING"}) {
+        XDeleteProperty(display_, root, XInternAtom(display_, name, False));
+    }
+    XSync(display_, False);
+}
+
+bool XServer::setLayout(const std::string& layout) {
+    return run({"setxkbmap", "-display", name_, "-layout", layout, "-option", ""}, environment());
+}
+
+unsigned long XServer::keysymAt(int keycode, int level) {
+    XkbStateRec state{};
+    XkbGetState(display_, XkbUseCoreKbd, &state);
+    return XkbKeycodeToKeysym(display_, static_cast<KeyCode>(keycode), state.group, level);
+}
+
+std::vector<unsigned long> XServer::keyboardMapping() {
+    int min = 0, max = 0, perKeycode = 0;
+    XDisplayKeycodes(display_, &min, &max);
+    KeySym* symbols = XGetKeyboardMapping(display_, static_cast<KeyCode>(min), max - min + 1, &perKeycode);
+    std::vector<unsigned long> result(symbols, symbols + (max - min + 1) * perKeycode);
+    XFree(symbols);
+    return result;
+}
+
+XtermReceiver::XtermReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory,
+                             const std::string& geometry) {
+    static int counter = 0;
+    const std::string stem = "xterm" + std::to_string(++counter);
+    output_ = directory / (stem + ".txt");
+    const std::filesystem::path ready = directory / (stem + ".ready");
+    // No line editing, no echo, no flow control and no signal keys: every byte goes to cat as typed.
+    const std::string script = "stty -icanon -echo -ixon -isig -iexten; : > '" + output_.string() + "'; : > '" +
+                               ready.string() + "'; exec cat >> '" + output_.string() + "'";
+    process_ = std::make_unique<Process>(
+        std::vector<std::string>{"xterm", "-display", server.name(), "-T", title, "-u8", "-geometry", geometry,
+                                 "-xrm", "XTerm*allowTitleOps: false", "-e", "sh", "-c", script},
+        server.environment());
+    if (!waitUntil([&] { return std::filesystem::exists(ready); }, 15s)) {
+        throw std::runtime_error("xterm did not start");
+    }
+}
+
+TempDirectory::TempDirectory(const std::string& name)
+    : path_(std::filesystem::path(QUILL_X11_TEST_DIR) / (name + "-" + std::to_string(getpid()))) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+TempDirectory::~TempDirectory() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace quill::x11test
