@@ -1,0 +1,372 @@
+// Word 2007+ (.docx) and OpenDocument text (.odt): paragraph text with simple character formatting.
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <optional>
+
+#include "document/readers.h"
+#include "document/xml_reader.h"
+#include "document/zip_archive.h"
+
+namespace quill::document {
+namespace {
+
+// No XML part is unpacked beyond this, and no document grows beyond it.
+constexpr std::size_t kMaxPartBytes = 256u * 1024u * 1024u;
+
+constexpr std::string_view kWordNamespace = "http://schemas.openxmlformats.org/wordprocessingml/2006/main";
+constexpr std::string_view kWordStrictNamespace = "http://purl.oclc.org/ooxml/wordprocessingml/main";
+constexpr std::string_view kCompatibilityNamespace =
+    "http://schemas.openxmlformats.org/markup-compatibility/2006";
+constexpr std::string_view kOfficeNamespace = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+constexpr std::string_view kTextNamespace = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+constexpr std::string_view kStyleNamespace = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
+constexpr std::string_view kFoNamespace = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
+constexpr std::string_view kDrawNamespace = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
+
+// Collects paragraphs: '\n' between paragraphs, none after the last.
+class ParagraphText {
+  public:
+    void beginParagraph() {
+        if (paragraphs_ > 0) append("\n", TextFormat{});
+        ++paragraphs_;
+    }
+    void append(std::string_view text, const TextFormat& format) {
+        size_ += text.size();
+        if (size_ > kMaxPartBytes) throw ReadError(ReadError::Kind::Broken, "der Text ist unzulässig lang");
+        document_.append(text, format);
+    }
+    Document take(Format format) {
+        document_.format = format;
+        return std::move(document_);
+    }
+
+  private:
+    Document document_;
+    std::size_t paragraphs_ = 0;
+    std::size_t size_ = 0;
+};
+
+std::optional<double> parseNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end == text.data()) return std::nullopt;
+    return value;
+}
+
+std::optional<std::uint32_t> parseHexColor(std::string_view text) {
+    if (text.starts_with('#')) text.remove_prefix(1);
+    if (text.size() != 6) return std::nullopt;
+    std::uint32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// ---- Word 2007+ ----
+
+bool isWord(const XmlReader& xml) {
+    return xml.namespaceUri() == kWordNamespace || xml.namespaceUri() == kWordStrictNamespace;
+}
+
+// <w:b/>, <w:b w:val="true"/> and <w:b w:val="0"/>: toggles whose absent value means on.
+bool toggleValue(const XmlReader& xml) {
+    const std::string* value = xml.attribute(xml.namespaceUri(), "val");
+    return !value || !(*value == "0" || *value == "false" || *value == "off");
+}
+
+void readRunProperty(const XmlReader& xml, TextFormat& format, bool& hidden) {
+    const std::string& name = xml.localName();
+    const std::string* value = xml.attribute(xml.namespaceUri(), "val");
+    if (name == "b") {
+        format.bold = toggleValue(xml);
+    } else if (name == "i") {
+        format.italic = toggleValue(xml);
+    } else if (name == "strike" || name == "dstrike") {
+        format.strikeOut = toggleValue(xml);
+    } else if (name == "u") {
+        format.underline = !value || *value != "none";
+    } else if (name == "vanish") {
+        hidden = toggleValue(xml);
+    } else if (name == "sz" && value) {
+        if (const auto halfPoints = parseNumber(*value);
+            halfPoints && *halfPoints > 0 && *halfPoints < 3277) {
+            format.pointSize = *halfPoints / 2.0;
+        }
+    } else if (name == "color" && value) {
+        format.color = parseHexColor(*value);
+    } else if (name == "rFonts") {
+        const std::string* font = xml.attribute(xml.namespaceUri(), "ascii");
+        if (!font) font = xml.attribute(xml.namespaceUri(), "hAnsi");
+        if (font) format.fontFamily = *font;
+    }
+}
+
+Document readWordXml(std::string_view documentXml) {
+    XmlReader xml(documentXml);
+    ParagraphText text;
+    TextFormat runFormat;
+    bool hidden = false;
+    bool inRun = false, inRunProperties = false, inText = false;
+    std::size_t skipDepth = 0;  // inside content that is not part of the main text
+
+    for (XmlReader::Event event = xml.next(); event != XmlReader::Event::End; event = xml.next()) {
+        if (skipDepth > 0) {
+            if (event == XmlReader::Event::StartElement) ++skipDepth;
+            if (event == XmlReader::Event::EndElement) --skipDepth;
+            continue;
+        }
+        if (event == XmlReader::Event::Text) {
+            if (inText && !hidden) text.append(xml.text(), runFormat);
+            continue;
+        }
+        const bool start = event == XmlReader::Event::StartElement;
+        const std::string& name = xml.localName();
+        if (xml.namespaceUri() == kCompatibilityNamespace && name == "Fallback" && start) {
+            skipDepth = 1;  // the same content again, for older programs
+            continue;
+        }
+        if (!isWord(xml)) continue;
+        if (start && (name == "txbxContent" || name == "drawing" || name == "pict" || name == "object" ||
+                      name == "footnoteReference" || name == "endnoteReference")) {
+            skipDepth = 1;
+            continue;
+        }
+        if (name == "p") {
+            if (start) text.beginParagraph();
+        } else if (name == "r") {
+            inRun = start;
+            runFormat = TextFormat{};
+            hidden = false;
+        } else if (name == "rPr") {
+            inRunProperties = start && inRun;
+        } else if (inRunProperties) {
+            if (start) readRunProperty(xml, runFormat, hidden);
+        } else if (name == "t") {
+            inText = start && inRun;
+        } else if (start && inRun && !hidden) {
+            if (name == "tab") text.append("\t", runFormat);
+            if (name == "br" || name == "cr") text.append("\n", runFormat);
+            if (name == "noBreakHyphen") text.append("\u2011", runFormat);
+        }
+    }
+    return text.take(Format::WordXml);
+}
+
+// The main part named in the package relationships, usually word/document.xml.
+std::string mainWordPart(const ZipArchive& zip) {
+    const auto relations = zip.read("_rels/.rels", kMaxPartBytes);
+    if (relations) {
+        XmlReader xml(*relations);
+        for (auto event = xml.next(); event != XmlReader::Event::End; event = xml.next()) {
+            if (event != XmlReader::Event::StartElement || xml.localName() != "Relationship") continue;
+            const std::string* type = xml.attribute("", "Type");
+            const std::string* target = xml.attribute("", "Target");
+            if (type && target && type->ends_with("/officeDocument")) {
+                return target->starts_with('/') ? target->substr(1) : *target;
+            }
+        }
+    }
+    return "word/document.xml";
+}
+
+// ---- OpenDocument ----
+
+// Character properties of a style; only what the style sets.
+struct StyleProperties {
+    std::optional<bool> bold, italic, underline, strikeOut;
+    std::optional<double> pointSize;
+    std::optional<std::uint32_t> color;
+    std::optional<std::string> fontFamily;
+    std::string parent;
+
+    void applyTo(TextFormat& format) const {
+        if (bold) format.bold = *bold;
+        if (italic) format.italic = *italic;
+        if (underline) format.underline = *underline;
+        if (strikeOut) format.strikeOut = *strikeOut;
+        if (pointSize) format.pointSize = *pointSize;
+        if (color) format.color = *color;
+        if (fontFamily) format.fontFamily = *fontFamily;
+    }
+};
+
+using StyleMap = std::map<std::string, StyleProperties>;
+
+void readTextProperties(const XmlReader& xml, StyleProperties& style) {
+    if (const auto* weight = xml.attribute(kFoNamespace, "font-weight"))
+        style.bold = *weight != "normal" && *weight != "400";
+    if (const auto* posture = xml.attribute(kFoNamespace, "font-style")) style.italic = *posture != "normal";
+    if (const auto* underline = xml.attribute(kStyleNamespace, "text-underline-style"))
+        style.underline = *underline != "none";
+    if (const auto* strike = xml.attribute(kStyleNamespace, "text-line-through-style"))
+        style.strikeOut = *strike != "none";
+    if (const auto* size = xml.attribute(kFoNamespace, "font-size"); size && size->ends_with("pt")) {
+        if (const auto points = parseNumber(std::string_view(*size).substr(0, size->size() - 2));
+            points && *points > 0) {
+            style.pointSize = *points;
+        }
+    }
+    if (const auto* color = xml.attribute(kFoNamespace, "color")) style.color = parseHexColor(*color);
+    if (const auto* font = xml.attribute(kStyleNamespace, "font-name")) style.fontFamily = *font;
+}
+
+// Collects the styles of one XML part (styles.xml or the automatic styles in content.xml).
+void collectStyles(std::string_view partXml, StyleMap& styles) {
+    XmlReader xml(partXml);
+    std::string current;
+    for (auto event = xml.next(); event != XmlReader::Event::End; event = xml.next()) {
+        if (event != XmlReader::Event::StartElement || xml.namespaceUri() != kStyleNamespace) continue;
+        if (xml.localName() == "style") {
+            const std::string* name = xml.attribute(kStyleNamespace, "name");
+            const std::string* family = xml.attribute(kStyleNamespace, "family");
+            current = name ? (family ? *family : std::string()) + ":" + *name : std::string();
+            if (!current.empty()) {
+                const std::string* parent = xml.attribute(kStyleNamespace, "parent-style-name");
+                styles[current].parent =
+                    parent ? (family ? *family : std::string()) + ":" + *parent : std::string();
+            }
+        } else if (xml.localName() == "text-properties" && !current.empty()) {
+            readTextProperties(xml, styles[current]);
+        }
+    }
+}
+
+// The format a style gives, following its parents (a bounded number of steps, so loops end).
+TextFormat resolveStyle(const StyleMap& styles, const std::string& key, TextFormat base) {
+    std::vector<const StyleProperties*> chain;
+    std::string current = key;
+    for (int step = 0; step < 16 && !current.empty(); ++step) {
+        const auto found = styles.find(current);
+        if (found == styles.end()) break;
+        chain.push_back(&found->second);
+        current = found->second.parent;
+    }
+    for (auto style = chain.rbegin(); style != chain.rend(); ++style) (*style)->applyTo(base);
+    return base;
+}
+
+Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
+    collectStyles(contentXml, styles);
+    XmlReader xml(contentXml);
+    ParagraphText text;
+    std::vector<TextFormat> formats{TextFormat{}};  // one per open paragraph or span
+    std::size_t paragraphDepth = 0;
+    bool lastWasSpace = true;  // white space is collapsed, and dropped at the start of a paragraph
+    bool inBody = false;
+    std::size_t skipDepth = 0;
+
+    const auto styleFormat = [&](const std::string& family) {
+        const std::string* name = xml.attribute(kTextNamespace, "style-name");
+        return name ? resolveStyle(styles, family + ":" + *name, formats.back()) : formats.back();
+    };
+
+    for (auto event = xml.next(); event != XmlReader::Event::End; event = xml.next()) {
+        if (skipDepth > 0) {
+            if (event == XmlReader::Event::StartElement) ++skipDepth;
+            if (event == XmlReader::Event::EndElement) --skipDepth;
+            continue;
+        }
+        if (event == XmlReader::Event::Text) {
+            if (!inBody || paragraphDepth == 0) continue;
+            std::string collapsed;
+            for (const char c : xml.text()) {
+                if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+                    if (!lastWasSpace) collapsed.push_back(' ');
+                    lastWasSpace = true;
+                } else {
+                    collapsed.push_back(c);
+                    lastWasSpace = false;
+                }
+            }
+            text.append(collapsed, formats.back());
+            continue;
+        }
+        const bool start = event == XmlReader::Event::StartElement;
+        const std::string& uri = xml.namespaceUri();
+        const std::string& name = xml.localName();
+        if (uri == kOfficeNamespace && name == "text") {
+            inBody = start;
+            continue;
+        }
+        if (!inBody) continue;
+        if (start && (uri == kDrawNamespace || (uri == kOfficeNamespace && name == "annotation") ||
+                      (uri == kTextNamespace && (name == "note-body" || name == "tracked-changes" ||
+                                                 name == "sequence-decls" || name == "variable-decls")))) {
+            skipDepth = 1;
+            continue;
+        }
+        if (uri != kTextNamespace) continue;
+        if (name == "p" || name == "h") {
+            if (start) {
+                if (paragraphDepth == 0) text.beginParagraph();
+                ++paragraphDepth;
+                formats.push_back(styleFormat("paragraph"));
+                lastWasSpace = true;
+            } else if (paragraphDepth > 0) {
+                --paragraphDepth;
+                formats.pop_back();
+            }
+        } else if (name == "span") {
+            if (start) {
+                formats.push_back(styleFormat("text"));
+            } else if (formats.size() > 1) {
+                formats.pop_back();
+            }
+        } else if (start && paragraphDepth > 0) {
+            if (name == "s") {
+                long count = 1;
+                if (const std::string* c = xml.attribute(kTextNamespace, "c")) {
+                    if (const auto value = parseNumber(*c); value && *value >= 1)
+                        count = static_cast<long>(std::min(*value, 10000.0));
+                }
+                text.append(std::string(static_cast<std::size_t>(count), ' '), formats.back());
+                lastWasSpace = true;
+            } else if (name == "tab") {
+                text.append("\t", formats.back());
+                lastWasSpace = true;
+            } else if (name == "line-break") {
+                text.append("\n", formats.back());
+                lastWasSpace = true;
+            }
+        }
+    }
+    return text.take(Format::OpenDocument);
+}
+
+}  // namespace
+
+Document readWordXmlPart(std::string_view documentXml) {
+    return readWordXml(documentXml);
+}
+
+Document readOpenDocumentParts(std::string_view contentXml, std::string_view stylesXml) {
+    StyleMap styles;
+    if (!stylesXml.empty()) collectStyles(stylesXml, styles);
+    return readOpenDocumentXml(contentXml, std::move(styles));
+}
+
+Document readOfficePackage(Bytes bytes) {
+    const ZipArchive zip(bytes);
+    if (const auto mimetype = zip.read("mimetype", 1024)) {
+        if (mimetype->starts_with("application/vnd.oasis.opendocument.text")) {
+            // A password-protected package lists how each part is encrypted in its manifest.
+            const auto manifest = zip.read("META-INF/manifest.xml", kMaxPartBytes);
+            if (manifest && manifest->find("encryption-data") != std::string::npos) {
+                throw ReadError(ReadError::Kind::Encrypted, "verschlüsselt");
+            }
+            const auto content = zip.read("content.xml", kMaxPartBytes);
+            if (!content) throw ReadError(ReadError::Kind::Broken, "der Inhalt (content.xml) fehlt");
+            const auto styles = zip.read("styles.xml", kMaxPartBytes);
+            return readOpenDocumentParts(*content, styles ? std::string_view(*styles) : std::string_view());
+        }
+        throw ReadError(ReadError::Kind::Unsupported,
+                        "sie ist kein Textdokument (\"" + mimetype->substr(0, 80) + "\")");
+    }
+    const std::string mainPart = mainWordPart(zip);
+    if (const auto content = zip.read(mainPart, kMaxPartBytes)) return readWordXml(*content);
+    throw ReadError(ReadError::Kind::Unsupported,
+                    "sie ist ein ZIP-Archiv, aber weder ein Word- noch ein OpenDocument-Textdokument");
+}
+
+}  // namespace quill::document

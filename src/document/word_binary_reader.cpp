@@ -1,0 +1,187 @@
+// Word 97-2003 binary documents: the main text through the FIB and the piece table.
+#include <string_view>
+#include <vector>
+
+#include "core/unicode.h"
+#include "document/code_pages.h"
+#include "document/compound_file.h"
+#include "document/readers.h"
+
+namespace quill::document {
+namespace {
+
+[[noreturn]] void broken(const std::string& reason) {
+    throw ReadError(ReadError::Kind::Broken, reason);
+}
+
+// The shown text of the main document, built character by character.
+class MainTextBuilder {
+  public:
+    void add(char32_t c) {
+        switch (c) {
+            case 0x13:  // field begins: its code is hidden until the separator
+                if (fields_.size() < kMaxFieldDepth) {
+                    fields_.push_back(false);
+                } else {
+                    ++excessFields_;
+                }
+                return;
+            case 0x14:  // field separator: the result follows
+                if (excessFields_ == 0 && !fields_.empty()) fields_.back() = true;
+                return;
+            case 0x15:  // field ends
+                if (excessFields_ > 0) {
+                    --excessFields_;
+                } else if (!fields_.empty()) {
+                    fields_.pop_back();
+                }
+                return;
+            default:
+                break;
+        }
+        if (excessFields_ > 0) return;
+        for (const bool inResult : fields_) {
+            if (!inResult) return;
+        }
+        endsWithParagraphMark_ = c == 0x0D;
+        switch (c) {
+            case 0x0D:  // paragraph mark
+            case 0x0B:  // line break
+            case 0x0C:  // page or section break
+                text_.push_back('\n');
+                return;
+            case 0x07:  // end of a table cell or row
+                text_.push_back('\t');
+                return;
+            case 0x09:
+                text_.push_back('\t');
+                return;
+            case 0x1E:  // non-breaking hyphen
+                unicode::appendUtf8(text_, U'\u2011');
+                return;
+            default:
+                // Soft hyphens (0x1F), pictures and objects (0x01, 0x08), note marks and the rest of the
+                // control characters show nothing of their own.
+                if (c < 0x20) return;
+                unicode::appendUtf8(text_, c);
+        }
+    }
+
+    std::string finish() {
+        // The document's last paragraph mark closes its last paragraph; it does not start a new one.
+        if (endsWithParagraphMark_ && !text_.empty()) text_.pop_back();
+        return std::move(text_);
+    }
+
+  private:
+    static constexpr std::size_t kMaxFieldDepth = 64;
+    std::string text_;
+    std::vector<bool> fields_;
+    std::size_t excessFields_ = 0;
+    bool endsWithParagraphMark_ = false;
+};
+
+}  // namespace
+
+Document readWordBinary(Bytes bytes) {
+    const CompoundFile file(bytes);
+    if (!file.contains(u"WordDocument")) {
+        if (file.contains(u"EncryptedPackage") || file.contains(u"EncryptionInfo")) {
+            throw ReadError(ReadError::Kind::Encrypted, "verschlüsselt");
+        }
+        throw ReadError(ReadError::Kind::Unsupported,
+                        "sie ist kein Word-Dokument, sondern eine andere Datei im Office-Containerformat");
+    }
+    const auto wordStream = file.stream(u"WordDocument");
+    if (!wordStream) broken("der Hauptdatenstrom fehlt");
+    const Bytes word(*wordStream);
+
+    // File information block.
+    if (readU16(word, 0) != 0xA5EC) broken("die Kennung des Word-Dokuments fehlt");
+    const std::uint16_t nFib = readU16(word, 2);
+    const std::uint16_t flags = readU16(word, 0x0A);
+    constexpr std::uint16_t kEncrypted = 0x0100, kWhichTable = 0x0200, kObfuscated = 0x8000;
+    if (flags & (kEncrypted | kObfuscated)) throw ReadError(ReadError::Kind::Encrypted, "verschlüsselt");
+    if (nFib < 0xC0) {
+        throw ReadError(ReadError::Kind::Unsupported,
+                        "sie ist in einem Format vor Word 97 gespeichert, das nicht unterstützt wird");
+    }
+    std::size_t offset = 0x20;
+    const std::uint16_t csw = readU16(word, offset);
+    offset += 2 + 2 * std::size_t{csw};
+    const std::uint16_t cslw = readU16(word, offset);
+    offset += 2;
+    if (cslw < 4) broken("der Dateikopf ist zu kurz");
+    const std::uint32_t ccpText = readU32(word, offset + 12);
+    if (ccpText > 0x7FFFFFFF) broken("die Textlänge ist ungültig");
+    offset += 4 * std::size_t{cslw};
+    const std::uint16_t cbRgFcLcb = readU16(word, offset);
+    offset += 2;
+    constexpr std::size_t kClxIndex = 33;
+    if (cbRgFcLcb <= kClxIndex) broken("der Dateikopf ist zu kurz");
+    const std::uint32_t fcClx = readU32(word, offset + 8 * kClxIndex);
+    const std::uint32_t lcbClx = readU32(word, offset + 8 * kClxIndex + 4);
+
+    const auto tableStream = file.stream((flags & kWhichTable) ? u"1Table" : u"0Table");
+    if (!tableStream) broken("der Tabellendatenstrom fehlt");
+    const Bytes table(*tableStream);
+    if (fcClx > table.size() || lcbClx > table.size() - fcClx)
+        broken("die Stücktabelle liegt hinter dem Datenende");
+
+    // The complex part: formatting records (skipped), then the piece table.
+    std::size_t position = fcClx;
+    const std::size_t clxEnd = std::size_t{fcClx} + lcbClx;
+    std::size_t plcOffset = 0, plcLength = 0;
+    while (true) {
+        if (position >= clxEnd) broken("die Stücktabelle fehlt");
+        const std::uint8_t type = table[position];
+        if (type == 0x01) {
+            position += 3 + std::size_t{readU16(table, position + 1)};
+        } else if (type == 0x02) {
+            plcLength = readU32(table, position + 1);
+            plcOffset = position + 5;
+            if (plcOffset > clxEnd || plcLength > clxEnd - plcOffset)
+                broken("die Stücktabelle ist abgeschnitten");
+            break;
+        } else {
+            broken("die Stücktabelle ist ungültig");
+        }
+    }
+    if (plcLength < 16 || (plcLength - 4) % 12 != 0) broken("die Stücktabelle hat eine ungültige Länge");
+    const std::size_t pieceCount = (plcLength - 4) / 12;
+    const Bytes plc = table.subspan(plcOffset, plcLength);
+
+    MainTextBuilder builder;
+    std::uint32_t previousEnd = 0;
+    for (std::size_t piece = 0; piece < pieceCount; ++piece) {
+        const std::uint32_t cpStart = readU32(plc, 4 * piece);
+        const std::uint32_t cpEnd = readU32(plc, 4 * (piece + 1));
+        if (cpEnd < cpStart || cpStart < previousEnd) broken("die Stücktabelle ist nicht geordnet");
+        previousEnd = cpEnd;
+        if (cpStart >= ccpText) break;
+        const std::size_t count = std::min(cpEnd, ccpText) - cpStart;
+        const std::uint32_t fc = readU32(plc, 4 * (pieceCount + 1) + 8 * piece + 2);
+        const bool compressed = (fc & 0x40000000u) != 0;
+        const std::size_t start = compressed ? (fc & 0x3FFFFFFFu) / 2 : (fc & 0x3FFFFFFFu);
+        const std::size_t length = compressed ? count : 2 * count;
+        if (start > word.size() || length > word.size() - start)
+            broken("ein Textstück liegt hinter dem Datenende");
+        if (compressed) {
+            for (std::size_t i = 0; i < count; ++i)
+                builder.add(code_pages::decodeByte(1252, word[start + i]));
+        } else {
+            std::u16string units(count, u'\0');
+            for (std::size_t i = 0; i < count; ++i) {
+                units[i] = static_cast<char16_t>(word[start + 2 * i] | (word[start + 2 * i + 1] << 8));
+            }
+            for (const char32_t c : unicode::utf16ToUtf32(units)) builder.add(c);
+        }
+    }
+
+    Document document;
+    document.format = Format::WordBinary;
+    document.append(builder.finish());
+    return document;
+}
+
+}  // namespace quill::document
