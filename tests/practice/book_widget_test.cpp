@@ -1,0 +1,104 @@
+// The Qt practice client on the offscreen platform: key events and input-method commits in, the
+// record file out.
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "practice/qt/book_widget.h"
+
+using quill::practice::BookWidget;
+using quill::practice::Recorder;
+
+class BookWidgetTest : public QObject {
+    Q_OBJECT
+
+private:
+    QByteArray recorded() const {
+        QFile file(dir_.filePath(QStringLiteral("record.txt")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    static void press(QWidget* widget, int key, const QString& text, Qt::KeyboardModifiers mods = {}) {
+        QKeyEvent event(QEvent::KeyPress, key, mods, text);
+        QApplication::sendEvent(widget, &event);
+    }
+    // One key event per character, as the window system delivers typed text.
+    static void type(QWidget* widget, const QString& text) {
+        for (char32_t c : text.toUcs4()) press(widget, 0, QString::fromUcs4(&c, 1));
+    }
+    static void commit(QWidget* widget, const QString& commitString, const QString& preedit = {}) {
+        QInputMethodEvent event(preedit, {});
+        event.setCommitString(commitString);
+        QApplication::sendEvent(widget, &event);
+    }
+
+    QTemporaryDir dir_;
+    Recorder recorder_;
+    std::unique_ptr<BookWidget> widget_;
+
+private slots:
+    void init() {
+        QVERIFY(dir_.isValid());
+        QFile::remove(dir_.filePath(QStringLiteral("record.txt")));
+        QVERIFY(recorder_.open(dir_.filePath(QStringLiteral("record.txt")).toStdString()));
+        widget_ = std::make_unique<BookWidget>(QStringLiteral("Ultima Online - Übungsbuch"), recorder_);
+        widget_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(widget_.get()));
+    }
+    void cleanup() { widget_.reset(); }
+
+    void recordsTypedCharactersEnterTabAndBackspace() {
+        QCOMPARE(widget_->windowTitle(), QStringLiteral("Ultima Online - Übungsbuch"));
+        QVERIFY(widget_->testAttribute(Qt::WA_InputMethodEnabled));
+        type(widget_.get(), QStringLiteral("Grüße €\U0001F4DC"));
+        QTest::keyClick(widget_.get(), Qt::Key_Return);
+        QTest::keyClick(widget_.get(), Qt::Key_Tab);
+        QTest::keyClick(widget_.get(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(widget_.get(), Qt::Key_X);
+        QTest::keyClick(widget_.get(), Qt::Key_Backspace);
+        QCOMPARE(recorded(), QByteArray("Grüße €\xF0\x9F\x93\x9C\n\t\nx\b"));
+        QCOMPARE(widget_->book().text(), U"Grüße €\U0001F4DC\n\t\n");
+    }
+
+    void recordsComposedTextFromTheInputMethodInOrder() {
+        QTest::keyClick(widget_.get(), Qt::Key_A);
+        press(widget_.get(), Qt::Key_Dead_Circumflex, QString());  // a dead key on its own types nothing
+        commit(widget_.get(), QString(), QStringLiteral("^"));     // nor does text still being composed
+        commit(widget_.get(), QStringLiteral("ê"));
+        QTest::keyClick(widget_.get(), Qt::Key_B);
+        commit(widget_.get(), QStringLiteral("ñ€\U00020BB7"));
+        QCOMPARE(recorded(), QByteArray("aêbñ€\xF0\xA0\xAE\xB7"));
+    }
+
+    void tabIsACharacterAndKeepsTheFocus() {
+        QWidget window;
+        Recorder none;
+        auto* book = new BookWidget(QStringLiteral("Ultima Online - Übungsbuch"), none, &window);
+        auto* other = new QWidget(&window);
+        other->setFocusPolicy(Qt::StrongFocus);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        book->setFocus();
+        QVERIFY(book->hasFocus());
+        QTest::keyClick(book, Qt::Key_Tab);
+        QVERIFY(book->hasFocus());
+        QCOMPARE(book->book().text(), U"\t");
+    }
+
+    void ignoresControlCombinationsAndPagingKeys() {
+        for (int i = 0; i < 20; ++i) QTest::keyClick(widget_.get(), Qt::Key_Return);
+        QCOMPARE(widget_->book().pageCount(), 3);
+        QTest::keyClick(widget_.get(), Qt::Key_PageUp);
+        QCOMPARE(widget_->book().currentPage(), 0);
+        QTest::keyClick(widget_.get(), Qt::Key_PageDown);
+        QCOMPARE(widget_->book().currentPage(), 2);
+        press(widget_.get(), Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+        QTest::keyClick(widget_.get(), Qt::Key_Return, Qt::ControlModifier);
+        QTest::keyClick(widget_.get(), Qt::Key_Escape);
+        QTest::keyClick(widget_.get(), Qt::Key_Delete);
+        QCOMPARE(recorded(), QByteArray(20, '\n'));
+    }
+};
+
+QTEST_MAIN(BookWidgetTest)
+#include "book_widget_test.moc"

@@ -1,0 +1,67 @@
+#include <gtest/gtest.h>
+
+#include "practice/book.h"
+#include "practice/book_geometry.h"
+#include "practice/practice_client.h"
+
+namespace quill::practice {
+namespace {
+
+TEST(PracticeOptions, ReadsRecordFileAndTitle) {
+    auto parsed = parseOptions({});
+    EXPECT_EQ(parsed.options.title, "Ultima Online - Übungsbuch");
+    EXPECT_FALSE(parsed.options.recordFile);
+
+    parsed = parseOptions({"--record", "/tmp/ü.txt", "--title", "Ultima Online - Anna"});
+    ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+    const std::u8string file = parsed.options.recordFile->u8string();
+    EXPECT_EQ(std::string(file.begin(), file.end()), "/tmp/ü.txt");
+    EXPECT_EQ(parsed.options.title, "Ultima Online - Anna");
+}
+
+TEST(PracticeOptions, RejectsWhatQuillpostCouldNotFindOrUse) {
+    EXPECT_NE(parseOptions({"--title", "Ultima Online -Anna"}).error.find("muss mit „Ultima Online - “ beginnen"),
+              std::string::npos);
+    EXPECT_NE(parseOptions({"--title", "ultima online - Anna"}).error, "");
+    EXPECT_EQ(parseOptions({"--record"}).error, "Nach --record fehlt der Dateiname.");
+    EXPECT_EQ(parseOptions({"--title", ""}).error, "Nach --title fehlt der Fenstertitel.");
+    EXPECT_EQ(parseOptions({"--recrod", "x"}).error, "Unbekannte Angabe „--recrod“.");
+}
+
+TEST(SurrogateJoiner, JoinsPairsAndKeepsUnpairedHalvesVisible) {
+    SurrogateJoiner joiner;
+    EXPECT_EQ(joiner.take(u'a'), U"a");
+    EXPECT_EQ(joiner.take(0xD83D), U"");
+    EXPECT_EQ(joiner.take(0xDCDC), U"\U0001F4DC");
+    // A high half followed by something else, a low half on its own, two high halves in a row.
+    EXPECT_EQ(joiner.take(0xD83D), U"");
+    EXPECT_EQ(joiner.take(u'b'), U"\uFFFDb");
+    EXPECT_EQ(joiner.take(0xDCDC), U"\uFFFD");
+    EXPECT_EQ(joiner.take(0xD83D), U"");
+    EXPECT_EQ(joiner.take(0xD83D), U"\uFFFD");
+    EXPECT_EQ(joiner.take(0xDCDC), U"\U0001F4DC");
+}
+
+TEST(BookGeometry, PagesSitSideBySideWithEightLinesAndControlsBelow) {
+    for (auto [width, height] : {std::pair{kDefaultWidth, kDefaultHeight}, std::pair{1920, 1200}, std::pair{10, 10}}) {
+        const BookGeometry g = layoutBook(width, height);
+        EXPECT_EQ(g.pages[0].x + g.pages[0].width, g.pages[1].x);
+        for (int side = 0; side < 2; ++side) {
+            const Box& page = g.pages[side];
+            const Box& text = g.text[side];
+            EXPECT_GE(text.x, page.x);
+            EXPECT_LE(text.x + text.width, page.x + page.width);
+            EXPECT_LE(text.y + kLinesPerPage * g.lineHeight, g.pageNumbers[side].y);
+            EXPECT_LE(g.pageNumbers[side].y + g.pageNumbers[side].height, page.y + page.height);
+        }
+        EXPECT_GT(g.fontPixels, 8);
+        EXPECT_GE(g.previousButton.y, g.cover.y + g.cover.height);
+        EXPECT_LE(g.previousButton.x + g.previousButton.width, g.status.x);
+        EXPECT_LE(g.status.x + g.status.width, g.nextButton.x);
+        EXPECT_LE(g.nextButton.x + g.nextButton.width, std::max(width, kMinimumWidth));
+        EXPECT_LE(g.nextButton.y + g.nextButton.height, std::max(height, kMinimumHeight));
+    }
+}
+
+}  // namespace
+}  // namespace quill::practice
