@@ -179,8 +179,11 @@ class RtfReader {
     void controlSymbol(char symbol) {
         switch (symbol) {
             case '\'': {
-                if (data_.size() - pos_ < 2 || hexValue(data_[pos_]) < 0 || hexValue(data_[pos_ + 1]) < 0)
+                if (data_.size() - pos_ < 2 || hexValue(data_[pos_]) < 0 || hexValue(data_[pos_ + 1]) < 0) {
+                    // An incomplete byte is dropped with the digit it has.
+                    if (pos_ < data_.size() && hexValue(data_[pos_]) >= 0) ++pos_;
                     return;
+                }
                 const auto byte =
                     static_cast<std::uint8_t>(hexValue(data_[pos_]) * 16 + hexValue(data_[pos_ + 1]));
                 pos_ += 2;

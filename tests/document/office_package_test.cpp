@@ -1,0 +1,158 @@
+// Word 2007+ and OpenDocument packages and their XML, written by hand.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "document/readers.h"
+#include "document_test_util.h"
+
+namespace quill::document::testing {
+namespace {
+
+// A ZIP archive with stored (uncompressed) members.
+std::vector<std::uint8_t> zipOf(const std::vector<std::pair<std::string, std::string>>& members) {
+    std::vector<std::uint8_t> out, directory;
+    auto put = [](std::vector<std::uint8_t>& to, std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) to.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    };
+    for (const auto& [name, content] : members) {
+        const auto crc = static_cast<std::uint32_t>(
+            crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
+        const auto offset = static_cast<std::uint32_t>(out.size());
+        const auto size = static_cast<std::uint32_t>(content.size());
+        const auto nameLength = static_cast<std::uint32_t>(name.size());
+        put(out, 0x04034b50, 4), put(out, 20, 2), put(out, 0, 2), put(out, 0, 2), put(out, 0, 4);
+        put(out, crc, 4), put(out, size, 4), put(out, size, 4), put(out, nameLength, 2), put(out, 0, 2);
+        out.insert(out.end(), name.begin(), name.end());
+        out.insert(out.end(), content.begin(), content.end());
+        put(directory, 0x02014b50, 4), put(directory, 20, 2), put(directory, 20, 2), put(directory, 0, 2);
+        put(directory, 0, 2), put(directory, 0, 4), put(directory, crc, 4), put(directory, size, 4);
+        put(directory, size, 4), put(directory, nameLength, 2), put(directory, 0, 2), put(directory, 0, 2);
+        put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 4), put(directory, offset, 4);
+        directory.insert(directory.end(), name.begin(), name.end());
+    }
+    const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+    out.insert(out.end(), directory.begin(), directory.end());
+    put(out, 0x06054b50, 4), put(out, 0, 2), put(out, 0, 2);
+    put(out, static_cast<std::uint32_t>(members.size()), 2),
+        put(out, static_cast<std::uint32_t>(members.size()), 2);
+    put(out, static_cast<std::uint32_t>(directory.size()), 4), put(out, directoryOffset, 4), put(out, 0, 2);
+    return out;
+}
+
+const std::string kW =
+    "xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
+    "xmlns:mc=\"http://schemas.openxmlformats.org/markup-compatibility/2006\"";
+
+std::string docxText(const std::string& body) {
+    return readWordXmlPart("<?xml version=\"1.0\"?><w:document " + kW + "><w:body>" + body +
+                           "</w:body></w:document>")
+        .plainText();
+}
+
+TEST(WordXml, RunsTabsBreaksAndEntities) {
+    EXPECT_EQ(docxText("<w:p><w:r><w:t>A &amp; B &lt;C&gt; &#228;&#x20AC;</w:t></w:r></w:p>"
+                       "<w:p/><w:p><w:r><w:t xml:space=\"preserve\"> x </w:t><w:tab/><w:t>y</w:t><w:br/>"
+                       "<w:t>z</w:t><w:noBreakHyphen/><w:softHyphen/></w:r></w:p>"),
+              "A & B <C> ä€\n\n x \ty\nz\u2011");
+}
+
+TEST(WordXml, WhatIsNotShownTextStaysOut) {
+    // Tab stops of a paragraph, field codes, deleted text, fallback content and hidden runs.
+    EXPECT_EQ(
+        docxText("<w:p><w:pPr><w:tabs><w:tab w:val=\"left\" w:pos=\"720\"/></w:tabs></w:pPr>"
+                 "<w:r><w:fldChar w:fldCharType=\"begin\"/></w:r><w:r><w:instrText>PAGE</w:instrText></w:r>"
+                 "<w:r><w:fldChar w:fldCharType=\"separate\"/></w:r><w:r><w:t>7</w:t></w:r>"
+                 "<w:r><w:fldChar w:fldCharType=\"end\"/></w:r>"
+                 "<w:del><w:r><w:delText>weg</w:delText></w:r></w:del>"
+                 "<mc:AlternateContent><mc:Choice Requires=\"wps\"><w:r><w:t>!</w:t></w:r></mc:Choice>"
+                 "<mc:Fallback><w:r><w:t>?</w:t></w:r></mc:Fallback></mc:AlternateContent>"
+                 "<w:r><w:rPr><w:vanish/></w:rPr><w:t>versteckt</w:t></w:r></w:p>"),
+        "7!");
+}
+
+TEST(WordXml, ToggleValuesSwitchFormattingOff) {
+    const Document document = readWordXmlPart(
+        "<w:document " + kW +
+        "><w:body><w:p><w:pPr><w:rPr><w:b/></w:rPr></w:pPr>"
+        "<w:r><w:rPr><w:b w:val=\"0\"/><w:i w:val=\"true\"/><w:u w:val=\"none\"/></w:rPr><w:t>a</w:t></w:r>"
+        "<w:r><w:rPr><w:b/><w:u w:val=\"single\"/><w:color w:val=\"auto\"/></w:rPr><w:t>b</w:t></w:r>"
+        "</w:p></w:body></w:document>");
+    ASSERT_EQ(document.runs.size(), 2u);
+    EXPECT_FALSE(document.runs[0].format.bold);
+    EXPECT_TRUE(document.runs[0].format.italic);
+    EXPECT_FALSE(document.runs[0].format.underline);
+    EXPECT_TRUE(document.runs[1].format.bold);
+    EXPECT_TRUE(document.runs[1].format.underline);
+    EXPECT_FALSE(document.runs[1].format.color.has_value());
+}
+
+const std::string kOdf =
+    "xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\" "
+    "xmlns:text=\"urn:oasis:names:tc:opendocument:xmlns:text:1.0\" "
+    "xmlns:draw=\"urn:oasis:names:tc:opendocument:xmlns:drawing:1.0\"";
+
+std::string odtText(const std::string& body) {
+    return readOpenDocumentParts("<office:document-content " + kOdf + "><office:body><office:text>" + body +
+                                     "</office:text></office:body></office:document-content>",
+                                 "")
+        .plainText();
+}
+
+TEST(OpenDocumentXml, WhiteSpaceIsCollapsedAndSpacesElementsExpand) {
+    EXPECT_EQ(odtText("<text:p>  a \n  b<text:s text:c=\"3\"/>c<text:tab/>d<text:line-break/>e</text:p>"
+                      "<text:h>Titel</text:h><text:p/><text:list><text:list-item><text:p>f</text:p>"
+                      "</text:list-item></text:list>"),
+              "a b   c\td\ne\nTitel\n\nf");
+    // A space count out of all reason is capped instead of allocated.
+    EXPECT_EQ(odtText("<text:p><text:s text:c=\"99999999999\"/></text:p>").size(), 10000u);
+}
+
+TEST(OpenDocumentXml, NotesFramesAndTrackedChangesStayOut) {
+    EXPECT_EQ(odtText("<text:tracked-changes><text:changed-region><text:deletion><text:p>gelöscht</text:p>"
+                      "</text:deletion></text:changed-region></text:tracked-changes>"
+                      "<text:p>Text<text:note><text:note-citation>1</text:note-citation><text:note-body>"
+                      "<text:p>Fußnote</text:p></text:note-body></text:note><draw:frame><draw:text-box>"
+                      "<text:p>Rahmen</text:p></draw:text-box></draw:frame> weiter</text:p>"),
+              "Text1 weiter");
+}
+
+TEST(OfficePackages, PackagesAreRecognisedByContent) {
+    const std::string content =
+        "<office:document-content " + kOdf +
+        "><office:body><office:text><text:p>Hallo</text:p></office:text></office:body>"
+        "</office:document-content>";
+    EXPECT_EQ(
+        textOf(zipOf({{"mimetype", "application/vnd.oasis.opendocument.text"}, {"content.xml", content}})),
+        "Hallo");
+    EXPECT_NE(failureOf(zipOf({{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}}))
+                  .find("kein Textdokument"),
+              std::string::npos);
+    EXPECT_NE(failureOf(zipOf({{"mimetype", "application/vnd.oasis.opendocument.text"},
+                               {"META-INF/manifest.xml", "<manifest:encryption-data/>"},
+                               {"content.xml", "binary"}}))
+                  .find("Kennwort"),
+              std::string::npos);
+    // The main part is found through the package relationships.
+    EXPECT_EQ(
+        textOf(zipOf({{"_rels/.rels",
+                       "<Relationships><Relationship Id=\"r1\" Type=\"http://schemas.openxmlformats.org/"
+                       "officeDocument/2006/relationships/officeDocument\" Target=\"/word/haupt.xml\"/>"
+                       "</Relationships>"},
+                      {"word/haupt.xml", "<w:document " + kW +
+                                             "><w:body><w:p><w:r><w:t>Haupt</w:t></w:r>"
+                                             "</w:p></w:body></w:document>"}})),
+        "Haupt");
+    EXPECT_NE(failureOf(zipOf({{"bild.png", "x"}})).find("weder ein Word- noch ein OpenDocument"),
+              std::string::npos);
+}
+
+TEST(OfficePackages, DamagedPackagesGiveAMessage) {
+    auto bytes = zipOf({{"word/document.xml", "<w:document " + kW + "><w:body><w:p><w:r><w:t>Text</w:t>"}});
+    EXPECT_NE(failureOf(bytes).find("XML-Inhalt ist fehlerhaft"), std::string::npos);
+    bytes = zipOf({{"word/document.xml", "<w:document " + kW + "/>"}});
+    bytes[50] ^= 0xFF;  // inside the member: the checksum no longer matches
+    EXPECT_NE(failureOf(bytes).find("Prüfsumme"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quill::document::testing

@@ -1,0 +1,78 @@
+// Plain text encodings, and what readDocumentFile refuses before reading.
+#include <gtest/gtest.h>
+
+#include "document_test_util.h"
+
+namespace quill::document::testing {
+namespace {
+
+TEST(PlainText, EncodingComesFromTheMarkOrTheBytes) {
+    EXPECT_EQ(textOf("\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+                     "e"),
+              "Grüße");
+    EXPECT_EQ(textOf(std::string("\xFF\xFEG\0r\0\xFC\0\x3D\xD8\x00\xDE", 12)), "Grü😀");
+    EXPECT_EQ(textOf(std::string("\xFE\xFF\0G\0r\0\xFC\xD8\x3D\xDE\x00", 12)), "Grü😀");
+    EXPECT_EQ(textOf(std::string("\xFE\xFF\0a\0\r\0\n\0b\0", 11)),
+              "a\nb\uFFFD");  // odd trailing byte is marked
+    EXPECT_EQ(textOf("Gr\xC3\xBC\xC3\x9F"
+                     "e \xE2\x82\xAC"),
+              "Grüße €");  // valid UTF-8
+    EXPECT_EQ(textOf("Gr\xFC\xDF"
+                     "e \x80 \x84\x93"),
+              "Grüße € „“");                             // otherwise Windows-1252
+    EXPECT_EQ(textOf("\xC3\xBC und \xFC"), "Ã¼ und ü");  // one bad byte makes it all 1252
+    EXPECT_EQ(textOf(""), "");
+}
+
+TEST(PlainText, LineBreaksOfEveryKindBecomeParagraphs) {
+    EXPECT_EQ(textOf("a\r\nb\rc\nd\r\n"), "a\nb\nc\nd\n");
+}
+
+TEST(PlainText, BinaryFilesAreNotShownAsText) {
+    EXPECT_NE(failureOf(bytesOf(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)), "bild.png")
+                  .find("\"bild.png\" kann nicht geöffnet werden: sie ist keine Textdatei"),
+              std::string::npos);
+}
+
+TEST(DocumentFiles, MissingFoldersAndOversizedFilesAreRefusedWithTheirName) {
+    TempFolder folder;
+    const auto missing = readDocumentFile(folder / "fehlt.txt");
+    ASSERT_TRUE(std::holds_alternative<Failure>(missing));
+    EXPECT_EQ(std::get<Failure>(missing).message,
+              "Die Datei \"fehlt.txt\" wurde nicht gefunden. Bitte prüfen Sie Namen und Ordner.");
+
+    std::filesystem::create_directory(folder / "ordner.rtf");
+    const auto directory = readDocumentFile(folder / "ordner.rtf");
+    ASSERT_TRUE(std::holds_alternative<Failure>(directory));
+    EXPECT_NE(std::get<Failure>(directory).message.find("\"ordner.rtf\" ist ein Ordner"), std::string::npos);
+
+    // A sparse file just above the limit: refused from its size, before a byte is read.
+    const auto big = folder / "groß.txt";
+    { std::ofstream(big, std::ios::binary).put('x'); }
+    std::filesystem::resize_file(big, kMaxDocumentBytes + 1);
+    const auto oversized = readDocumentFile(big);
+    ASSERT_TRUE(std::holds_alternative<Failure>(oversized));
+    EXPECT_EQ(std::get<Failure>(oversized).message,
+              "Die Datei \"groß.txt\" ist zu groß (65 MB). Es können höchstens 64 MB geöffnet werden.");
+    // Exactly at the limit is still read.
+    std::filesystem::resize_file(big, kMaxDocumentBytes);
+    const auto atLimit = readDocumentFile(big);
+    if (const auto* failure = std::get_if<Failure>(&atLimit)) {
+        EXPECT_EQ(failure->message.find("zu groß"), std::string::npos) << failure->message;
+    }
+}
+
+TEST(DocumentFiles, UnicodeFileNamesAreOpenedAndNamedIntact) {
+    TempFolder folder;
+    const std::filesystem::path name = std::filesystem::path(u8"Grüße_Ελλάδα_日本.txt");
+    { std::ofstream(folder / name, std::ios::binary) << "Inhalt"; }
+    const auto read = readDocumentFile(folder / name);
+    ASSERT_TRUE(std::holds_alternative<Document>(read));
+    EXPECT_EQ(std::get<Document>(read).plainText(), "Inhalt");
+    const auto missing = readDocumentFile(folder / std::filesystem::path(u8"Ärger_中.rtf"));
+    ASSERT_TRUE(std::holds_alternative<Failure>(missing));
+    EXPECT_NE(std::get<Failure>(missing).message.find("\"Ärger_中.rtf\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quill::document::testing

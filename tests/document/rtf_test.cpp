@@ -1,0 +1,115 @@
+// RTF edge cases written by hand.
+#include <gtest/gtest.h>
+
+#include "document_test_util.h"
+
+namespace quill::document::testing {
+namespace {
+
+std::string rtf(std::string_view body) {
+    return textOf("{\\rtf1\\ansi " + std::string(body) + "}");
+}
+
+TEST(RtfUnicode, FallbackCharactersAreSkippedAsUcSays) {
+    EXPECT_EQ(rtf("a\\u8364\\'80b"), "a€b");                 // default \uc1: one fallback byte
+    EXPECT_EQ(rtf("\\uc0 a\\u8364 b"), "a€b");               // no fallback at all
+    EXPECT_EQ(rtf("\\uc2 a\\u8364 EUb"), "a€b");             // two fallback characters
+    EXPECT_EQ(rtf("\\uc2 a\\u8364\\'80\\'80b"), "a€b");      // two fallback bytes
+    EXPECT_EQ(rtf("{\\uc3 \\u8364 XYZ}\\u8364 ?c"), "€€c");  // \uc is scoped to its group
+    EXPECT_EQ(rtf("\\u-10188?\\u-8930?"), "𝄞");              // surrogate pair as negative numbers
+    EXPECT_EQ(rtf("\\u196?\\u-10188?x"), "Ä\uFFFDx");        // a lone high surrogate is marked, not dropped
+    EXPECT_EQ(rtf("\\uc1 \\u228{}ab"), "äab");               // a group end ends the fallback
+}
+
+TEST(RtfCodePages, HexBytesFollowTheDocumentsCodePage) {
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1250 \\'b9\\'e6\\'9c\\'bf}"), "ąćśż");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2}"), "Привет");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'e2\\'e3}"), "αβγ");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi \\'e4\\'80\\'93}"), "ä€“");  // 1252 when nothing is said
+    // A font's charset overrides the document's code page for its text.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial;}}"
+                     "\\f0\\'e4 {\\f1\\'e4}\\'e4}"),
+              "ä дä");
+    // An unknown code page decodes as 1252 rather than failing.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'e4}"), "ä");
+}
+
+TEST(RtfCharacters, ControlWordsAndSymbolsShowWhatTheyMean) {
+    EXPECT_EQ(rtf("\\lquote a\\rquote  \\ldblquote b\\rdblquote"), "‘a’ “b”");
+    EXPECT_EQ(rtf("a\\emdash b\\endash c\\bullet d"), "a—b–c•d");
+    EXPECT_EQ(rtf("a\\~b\\-c\\_d"), "a\u00A0bc\u2011d");
+    EXPECT_EQ(rtf("\\{x\\}\\\\"), "{x}\\");
+    EXPECT_EQ(rtf("eins\\tab zwei\\line drei\\par vier"), "eins\tzwei\ndrei\nvier");
+    EXPECT_EQ(rtf("a\\\nb"), "a\nb");  // backslash before a line break is a paragraph mark
+    EXPECT_EQ(rtf("line\r\nbreaks\nin the file"), "linebreaksin the file");
+    EXPECT_EQ(rtf("\\intbl a\\cell b\\cell\\row c"), "a\tb\nc");
+}
+
+TEST(RtfParagraphs, OnlyTheFinalParagraphMarkIsDropped) {
+    EXPECT_EQ(rtf("a\\par b\\par"), "a\nb");
+    EXPECT_EQ(rtf("a\\par b\\par\\par"), "a\nb\n");
+    EXPECT_EQ(rtf("a\\line"), "a\n");
+    EXPECT_EQ(rtf("\\par"), "");
+}
+
+TEST(RtfDestinations, NonTextIsSkipped) {
+    const std::string text =
+        rtf("{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+            "{\\stylesheet{\\s0 Normal;}}{\\info{\\title Titel}{\\author Jemand}}"
+            "{\\*\\generator Writer}{\\*\\unknowndestination text}"
+            "A{\\pict\\pngblip 89504e47}B{\\object{\\*\\objdata 0102}{\\result R}}C"
+            "{\\header Kopf}{\\footnote Fuss}D"
+            "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt Verweis}}E"
+            "F\\bin5 {}\\}\\G");
+    EXPECT_EQ(text, "ABCDVerweisEFG");
+    EXPECT_EQ(rtf("sichtbar{\\v versteckt}\\v0 !"), "sichtbar!");
+}
+
+TEST(RtfStructure, UnbalancedOrDeepGroupsNeverBreakTheReader) {
+    EXPECT_EQ(textOf("{\\rtf1 a{\\b b"), "ab");                    // missing closing braces
+    EXPECT_EQ(textOf("{\\rtf1 a}} b}"), "a");                      // text after the document is ignored
+    EXPECT_EQ(textOf("{\\rtf1 a\\"), "a");                         // ends inside a control word
+    EXPECT_EQ(textOf("{\\rtf1 a\\'4"), "a");                       // ends inside a hex byte
+    EXPECT_EQ(textOf("{\\rtf1 a\\bin999999 xyz}"), "a");           // binary length past the end
+    EXPECT_EQ(textOf("{\\rtf1 a\\fs99999999999999999 b}"), "ab");  // oversized parameter
+    const std::string deep = "{\\rtf1 " + std::string(200000, '{') + "x" + std::string(200000, '}') + "y}";
+    EXPECT_EQ(textOf(deep), "xy");
+}
+
+TEST(RtfFormatting, GroupsAndPlainScopeTheFormatting) {
+    const Document document = documentOf(bytesOf(
+        "{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1 Courier New;}}"
+        "{\\colortbl;\\red0\\green128\\blue255;}"
+        "\\f0\\fs24 a{\\b b{\\i c}}{\\ul d\\ulnone e}{\\strike f}{\\cf1 g}{\\f1\\fs40 h}\\b i\\plain j}"));
+    ASSERT_EQ(document.plainText(), "abcdefghij");
+    std::vector<std::pair<std::string, TextFormat>> runs;
+    for (const TextRun& run : document.runs) runs.emplace_back(run.text, run.format);
+    TextFormat base;
+    base.fontFamily = "Times New Roman";
+    base.pointSize = 12;
+    auto with = [&](auto change) {
+        TextFormat format = base;
+        change(format);
+        return format;
+    };
+    const std::vector<std::pair<std::string, TextFormat>> expected = {
+        {"a", base},
+        {"b", with([](TextFormat& f) { f.bold = true; })},
+        {"c", with([](TextFormat& f) { f.bold = f.italic = true; })},
+        {"d", with([](TextFormat& f) { f.underline = true; })},
+        {"e", base},
+        {"f", with([](TextFormat& f) { f.strikeOut = true; })},
+        {"g", with([](TextFormat& f) { f.color = 0x0080FF; })},
+        {"h", with([](TextFormat& f) {
+             f.fontFamily = "Courier New";
+             f.pointSize = 20;
+         })},
+        {"i", with([](TextFormat& f) { f.bold = true; })},
+        // \plain returns to the document's default font and the editor's own size.
+        {"j", with([](TextFormat& f) { f.pointSize = 0; })},
+    };
+    EXPECT_EQ(runs, expected);
+}
+
+}  // namespace
+}  // namespace quill::document::testing
