@@ -22,7 +22,7 @@ std::vector<std::u32string> linesOf(std::initializer_list<std::string_view> line
     return out;
 }
 
-TEST(BookWrapping, BreaksAtTheLastBlankThatFitsAndCutsOverlongWords) {
+TEST(PracticeBookWrapping, BreaksAtTheLastBlankThatFitsAndCutsOverlongWords) {
     // 22 columns: the blank after "Seite" does not fit and becomes the break.
     EXPECT_EQ(wrapLine(u32("Hier erscheint er Seite für Seite.")),
               linesOf({"Hier erscheint er", "Seite für Seite."}));
@@ -34,13 +34,13 @@ TEST(BookWrapping, BreaksAtTheLastBlankThatFitsAndCutsOverlongWords) {
     EXPECT_EQ(wrapLine(std::u32string(23, U'\U0001F4DC')).front().size(), 22u);
 }
 
-TEST(BookWrapping, TabsAdvanceToTheNextFourthColumnAndMayBreakTheLine) {
+TEST(PracticeBookWrapping, TabsAdvanceToTheNextFourthColumnAndMayBreakTheLine) {
     EXPECT_EQ(wrapLine(u32("\tab\tc")), linesOf({"    ab  c"}));
     // The tab at column 20 would end at 24: it becomes the line break.
     EXPECT_EQ(wrapLine(u32("12345678901234567890\tx")), linesOf({"12345678901234567890", "x"}));
 }
 
-TEST(Book, EightLinesMakeAPageAndTypingAlwaysShowsTheLastPage) {
+TEST(PracticeBook, EightLinesMakeAPageAndTypingAlwaysShowsTheLastPage) {
     Book book;
     EXPECT_EQ(book.pageCount(), 1);
     for (int i = 0; i < 7; ++i) book.receive(kEnter);
@@ -59,7 +59,7 @@ TEST(Book, EightLinesMakeAPageAndTypingAlwaysShowsTheLastPage) {
     EXPECT_TRUE(book.page(2).empty());
 }
 
-TEST(Book, TurnsTwoFacingPagesAtATimeWithinTheBook) {
+TEST(PracticeBook, TurnsTwoFacingPagesAtATimeWithinTheBook) {
     Book book;
     for (int i = 0; i < 5 * kLinesPerPage - 1; ++i) book.receive(kEnter);
     ASSERT_EQ(book.pageCount(), 5);
@@ -75,7 +75,7 @@ TEST(Book, TurnsTwoFacingPagesAtATimeWithinTheBook) {
     EXPECT_EQ(book.currentPage(), 4);
 }
 
-TEST(Book, BackspaceRemovesTheLastCharacterJoinsLinesAndUnwraps) {
+TEST(PracticeBook, BackspaceRemovesTheLastCharacterJoinsLinesAndUnwraps) {
     Book book = bookWith("1234567890123456789012x");
     EXPECT_EQ(book.lines().size(), 2u);
     book.receive(kBackspace);
@@ -94,7 +94,7 @@ TEST(Book, BackspaceRemovesTheLastCharacterJoinsLinesAndUnwraps) {
     EXPECT_EQ(empty.received(), U"\b");
 }
 
-TEST(Book, LogsEveryAcceptedEventExactlyAndRejectsControlCharacters) {
+TEST(PracticeBook, LogsEveryAcceptedEventExactlyAndRejectsControlCharacters) {
     Book book;
     const std::u32string typed = u32("Ä\t€ 你\U0001F4DC\n\xEF\xBF\xBD");
     for (char32_t c : typed) EXPECT_TRUE(book.receive(c));
@@ -106,7 +106,7 @@ TEST(Book, LogsEveryAcceptedEventExactlyAndRejectsControlCharacters) {
 }
 
 // Typing and deleting re-wrap only the end of the book; the result must equal wrapping it all anew.
-TEST(Book, IncrementalLayoutMatchesAFreshLayout) {
+TEST(PracticeBook, IncrementalLayoutMatchesAFreshLayout) {
     std::mt19937 random(7);
     const std::u32string alphabet = U"abc  \t\n\b\b\U0001F4DCxyzäöü";
     Book book;

@@ -28,7 +28,7 @@ TEST(PracticeOptions, RejectsWhatQuillpostCouldNotFindOrUse) {
     EXPECT_EQ(parseOptions({"--recrod", "x"}).error, "Unbekannte Angabe „--recrod“.");
 }
 
-TEST(SurrogateJoiner, JoinsPairsAndKeepsUnpairedHalvesVisible) {
+TEST(PracticeSurrogateJoiner, JoinsPairsAndKeepsUnpairedHalvesVisible) {
     SurrogateJoiner joiner;
     EXPECT_EQ(joiner.take(u'a'), U"a");
     EXPECT_EQ(joiner.take(0xD83D), U"");
@@ -42,7 +42,7 @@ TEST(SurrogateJoiner, JoinsPairsAndKeepsUnpairedHalvesVisible) {
     EXPECT_EQ(joiner.take(0xDCDC), U"\U0001F4DC");
 }
 
-TEST(BookGeometry, PagesSitSideBySideWithEightLinesAndControlsBelow) {
+TEST(PracticeBookGeometry, PagesSitSideBySideWithEightLinesAndControlsBelow) {
     for (auto [width, height] : {std::pair{kDefaultWidth, kDefaultHeight}, std::pair{1920, 1200}, std::pair{10, 10}}) {
         const BookGeometry g = layoutBook(width, height);
         EXPECT_EQ(g.pages[0].x + g.pages[0].width, g.pages[1].x);

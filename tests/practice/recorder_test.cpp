@@ -19,7 +19,7 @@ std::string contents(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class RecorderFile : public ::testing::Test {
+class PracticeRecorderFile : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
@@ -31,7 +31,7 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(RecorderFile, EveryEventIsInTheFileBeforeTheNextArrives) {
+TEST_F(PracticeRecorderFile, EveryEventIsInTheFileBeforeTheNextArrives) {
     const fs::path file = dir_ / pathFromUtf8("Übungsbuch-ä.txt");
     Recorder recorder;
     ASSERT_TRUE(recorder.open(file)) << recorder.error();
@@ -44,7 +44,7 @@ TEST_F(RecorderFile, EveryEventIsInTheFileBeforeTheNextArrives) {
     EXPECT_EQ(expected, "a\tÄ€\n你\U0001F4DC\b");
 }
 
-TEST_F(RecorderFile, AppendsToWhatIsAlreadyThere) {
+TEST_F(PracticeRecorderFile, AppendsToWhatIsAlreadyThere) {
     const fs::path file = dir_ / "record.txt";
     std::ofstream(file, std::ios::binary) << "vorher\n";
     Recorder recorder;
@@ -53,7 +53,7 @@ TEST_F(RecorderFile, AppendsToWhatIsAlreadyThere) {
     EXPECT_EQ(contents(file), "vorher\nx");
 }
 
-TEST_F(RecorderFile, AMissingFolderGivesAGermanMessageNamingTheFile) {
+TEST_F(PracticeRecorderFile, AMissingFolderGivesAGermanMessageNamingTheFile) {
     Recorder recorder;
     EXPECT_FALSE(recorder.open(dir_ / "fehlt" / "record.txt"));
     EXPECT_FALSE(recorder.active());
@@ -62,7 +62,7 @@ TEST_F(RecorderFile, AMissingFolderGivesAGermanMessageNamingTheFile) {
 }
 
 #ifndef _WIN32
-TEST(Recorder, AFullDiskKeepsTheBytesAndSaysSo) {
+TEST(PracticeRecorder, AFullDiskKeepsTheBytesAndSaysSo) {
     Recorder recorder;
     ASSERT_TRUE(recorder.open("/dev/full"));
     EXPECT_FALSE(recorder.append(U'ä'));
@@ -72,7 +72,7 @@ TEST(Recorder, AFullDiskKeepsTheBytesAndSaysSo) {
 }
 #endif
 
-TEST(Recorder, BytesLeftOverByAFailingWriteGoOutFirstAndInOrder) {
+TEST(PracticeRecorder, BytesLeftOverByAFailingWriteGoOutFirstAndInOrder) {
     std::string written;
     int budget = 1;  // bytes the sink takes before it fails
     Recorder recorder(

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Starts QuillpostPractice.exe under Wine on its own Xvfb, types into it through X (xdotool, German
+# layout with dead keys) and through SendInput from a Windows program (characters outside the BMP
+# arrive as two UTF-16 halves), and checks the record file byte for byte.
+#   wine_smoke.sh PROGRAM.exe SENDER.exe WINEPREFIX WORKDIR [DISPLAY]
+set -u
+program=$1
+sender=$2
+export WINEPREFIX=$3
+work=$4
+display=${5:-:89}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+mkdir -p "$work"
+record=$work/record.txt
+rm -f "$record"
+
+pids=()
+cleanup() {
+    wineserver -k 2>/dev/null
+    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
+    wait 2>/dev/null
+}
+trap cleanup EXIT
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    (unset DISPLAY; wineboot -i >"$work/wineboot.log" 2>&1; wineserver -w)
+fi
+
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb on $display did not start:"; cat "$work/xvfb.log"; exit 1; }
+setxkbmap de || exit 1
+if command -v openbox >/dev/null; then
+    openbox >"$work/openbox.log" 2>&1 &
+    pids+=($!)
+fi
+
+title="Ultima Online - Rauchtest"
+wine "$program" --record "Z:${record//\//\\}" --title "$title" >"$work/program.log" 2>&1 &
+pids+=($!)
+window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -1)
+[ -n "$window" ] || { echo "no window titled '$title'"; cat "$work/program.log"; exit 1; }
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+sleep 0.5
+
+# xdotool types upper-case umlauts without Shift: they go as Shift plus the key.
+xdotool type --delay 60 'Grüße aus '
+xdotool key --delay 60 shift+odiaeresis
+xdotool type --delay 60 'l: '
+xdotool key --delay 60 shift+adiaeresis shift+odiaeresis shift+udiaeresis
+xdotool type --delay 60 ' äöü ß € @ {[]} \ | ~ +*#'
+xdotool key --delay 60 Tab Return dead_circumflex e dead_acute e dead_grave a dead_circumflex space
+wine "$sender" "$title" $' 📜 你好 Ελληνικά\tEnde\n' >"$work/sender.log" 2>&1 || {
+    echo "sender failed:"; cat "$work/sender.log"; exit 1; }
+
+expected=$'Grüße aus Öl: ÄÖÜ äöü ß € @ {[]} \\ | ~ +*#\t\nêéà^ 📜 你好 Ελληνικά\tEnde\n'
+for _ in $(seq 50); do
+    [ "$(cat "$record" 2>/dev/null; printf x)" = "${expected}x" ] && break
+    sleep 0.1
+done
+if [ "$(cat "$record"; printf x)" != "${expected}x" ]; then
+    echo "record file differs:"
+    diff <(printf '%s' "$expected" | od -c) <(od -c "$record")
+    exit 1
+fi
+echo "record file matches (${#expected} characters)"
