@@ -1,0 +1,86 @@
+// A stand-in game client for the end-to-end tests: a window titled "Ultima Online - Empfänger"
+// that appends every character it gets (WM_CHAR, surrogate pairs joined, CR recorded as LF) to a
+// file as UTF-8, flushed at once.
+//   receiver.exe OUTPUT-FILE [--minimized]
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "core/unicode.h"
+
+namespace {
+
+FILE* output = nullptr;
+wchar_t pendingHigh = 0;
+
+void record(char32_t character) {
+    std::string bytes;
+    quill::unicode::appendUtf8(bytes, character);
+    std::fwrite(bytes.data(), 1, bytes.size(), output);
+    std::fflush(output);
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CHAR: {
+            const auto unit = static_cast<wchar_t>(wParam);
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                if (pendingHigh) record(0xFFFD);
+                pendingHigh = unit;
+                return 0;
+            }
+            if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                record(pendingHigh ? 0x10000 + ((char32_t(pendingHigh) - 0xD800) << 10) + (char32_t(unit) - 0xDC00)
+                                   : 0xFFFD);
+                pendingHigh = 0;
+                return 0;
+            }
+            if (pendingHigh) record(0xFFFD);
+            pendingHigh = 0;
+            record(unit == L'\r' ? U'\n' : char32_t(unit));
+            return 0;
+        }
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!arguments || count < 2) return 2;
+    output = _wfopen(arguments[1], L"ab");
+    if (!output) return 3;
+    const bool minimized = count > 2 && std::wstring(arguments[2]) == L"--minimized";
+
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = L"QuillpostTestReceiver";
+    RegisterClassExW(&windowClass);
+    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Ultima Online - Empf\u00e4nger",
+                                        WS_OVERLAPPEDWINDOW, 620, 40, 360, 240, nullptr, nullptr, instance, nullptr);
+    if (!window) return 4;
+    ShowWindow(window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    std::fclose(output);
+    return 0;
+}

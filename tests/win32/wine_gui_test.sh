@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Window tests of the Windows build under Wine on an Xvfb display of their own.
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR typing us|de fast|timer
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR run PROGRAM.exe [ARGS...]
+# BIN-DIR holds Quillpost.exe, driver.exe and receiver.exe. Every process started here is ended on
+# exit, also on failure. Wine programs of one build run one at a time (the lock of wine-run.sh).
+set -euo pipefail
+prefix=$1 display=$2 bindir=$3 outdir=$4 mode=$5
+shift 5
+mkdir -p "$outdir"
+
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":$display"
+mkdir -p "$(dirname "$prefix")"
+exec 9>"$prefix.lock"
+flock 9
+if [ ! -f "$prefix/system.reg" ]; then
+    wineboot -i >"$prefix.boot.log" 2>&1 9>&-
+    wineserver -w 9>&-
+fi
+# A wineserver left from programs run without a display would not know this one.
+wineserver -k 9>&- 2>/dev/null || true
+
+pids=()
+cleanup() {
+    status=$?
+    wineserver -k 9>&- 2>/dev/null || true
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+    exit $status
+}
+trap cleanup EXIT
+
+if [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; then
+    if xdpyinfo -display ":$display" >/dev/null 2>&1; then
+        echo "display :$display is in use by another X server" >&2
+        exit 1
+    fi
+    rm -f "/tmp/.X$display-lock" "/tmp/.X11-unix/X$display"
+fi
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$outdir/xvfb.log" 2>&1 9>&- &
+pids+=($!)
+for _ in $(seq 100); do
+    xdpyinfo -display ":$display" >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdpyinfo -display ":$display" >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
+
+start() {  # start PROGRAM ARGS...: a Wine program in the background
+    wine "$@" >>"$outdir/wine.log" 2>&1 9>&- &
+    pids+=($!)
+}
+run() {  # run PROGRAM ARGS...: a Wine program in the foreground; fails the test when it fails
+    wine "$@" 9>&-
+}
+quillpost_window_geometry() {  # x y width height of the main window (without a window manager)
+    xwininfo -display ":$display" -root -tree | grep -F '"UO Quillpost v2' |
+        sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5 \6 \1 \2/' | head -1
+}
+
+case $mode in
+window)
+    setxkbmap -display ":$display" us
+    start "$bindir/Quillpost.exe"
+    run "$bindir/driver.exe" warning
+    run "$bindir/driver.exe" window
+    read -r x y w h < <(quillpost_window_geometry)
+    import -display ":$display" -window root "$outdir/screen.png"
+    convert "$outdir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$outdir/windows-main-window.png"
+    echo "screenshot of the main window: $outdir/windows-main-window.png (${w}x${h})"
+    run "$bindir/driver.exe" about
+    run "$bindir/driver.exe" keys
+    ;;
+typing)
+    layout=$1 pace=$2
+    setxkbmap -display ":$display" "$layout"
+    active=$(setxkbmap -display ":$display" -query | awk '/^layout:/ {print $2}')
+    echo "X keyboard layout of :$display: $active"
+    [ "$active" = "$layout" ] || { echo "the layout did not change to $layout" >&2; exit 1; }
+    received="$outdir/received-$layout-$pace.txt"
+    rm -f "$received"
+    : >"$received"
+    receiver_args=("$(winepath -w "$received" 9>&-)")
+    [ "$pace" = timer ] && receiver_args+=(--minimized)
+    start "$bindir/receiver.exe" "${receiver_args[@]}"
+    for _ in $(seq 100); do
+        xwininfo -display ":$display" -root -tree | grep -q 'Ultima Online - Empf' && break
+        sleep 0.1
+    done
+    start "$bindir/Quillpost.exe"
+    run "$bindir/driver.exe" type "$(winepath -w "$received" 9>&-)" "$layout" "$pace"
+    [ "$pace" = timer ] && run "$bindir/driver.exe" close-with-about
+    ;;
+run)
+    run "$@"
+    ;;
+*)
+    echo "unknown mode $mode" >&2
+    exit 2
+    ;;
+esac
