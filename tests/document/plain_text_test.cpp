@@ -47,7 +47,7 @@ TEST(DocumentFiles, MissingFoldersAndOversizedFilesAreRefusedWithTheirName) {
     EXPECT_NE(std::get<Failure>(directory).message.find("\"ordner.rtf\" ist ein Ordner"), std::string::npos);
 
     // A sparse file just above the limit: refused from its size, before a byte is read.
-    const auto big = folder / "groß.txt";
+    const auto big = folder / std::filesystem::path(u8"groß.txt");
     { std::ofstream(big, std::ios::binary).put('x'); }
     std::filesystem::resize_file(big, kMaxDocumentBytes + 1);
     const auto oversized = readDocumentFile(big);

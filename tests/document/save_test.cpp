@@ -83,7 +83,7 @@ TEST(SaveFile, FailedSavesLeaveTheOldFileByteForByte) {
     EXPECT_NE(failure->message.find("existiert nicht"), std::string::npos);
 
     // A write-protected file (refused by the program itself, so also for an administrator).
-    const auto locked = folder / "geschützt.txt";
+    const auto locked = folder / std::filesystem::path(u8"geschützt.txt");
     { std::ofstream(locked, std::ios::binary) << "alt\r\n\xFF"; }
     std::filesystem::permissions(locked,
                                  std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
@@ -94,7 +94,8 @@ TEST(SaveFile, FailedSavesLeaveTheOldFileByteForByte) {
               "Die bisherige Datei ist unverändert.");
     EXPECT_EQ(readText(locked), "alt\r\n\xFF");
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    EXPECT_EQ(filesIn(folder.path()), (std::vector<std::filesystem::path>{"geschützt.txt", "ordner.txt"}));
+    EXPECT_EQ(filesIn(folder.path()),
+              (std::vector<std::filesystem::path>{std::filesystem::path(u8"geschützt.txt"), "ordner.txt"}));
 }
 
 #if defined(__linux__)
