@@ -1,6 +1,6 @@
 // practice_send_input.exe TITLE TEXT: brings the window titled TITLE to the front and types TEXT
 // (UTF-8) into it with SendInput, one UTF-16 unit per key event, as a Windows program would.
-// Line feed and tab go out as the Enter and Tab keys.
+// Line feed, tab and backspace go out as the Enter, Tab and Backspace keys.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -51,6 +51,8 @@ int main() {
     for (wchar_t unit : text) {
         if (unit == L'\n') {
             sendKey(VK_RETURN, 0);
+        } else if (unit == L'\b') {
+            sendKey(VK_BACK, 0);
         } else if (unit == L'\t') {
             sendKey(VK_TAB, 0);
         } else {

@@ -17,11 +17,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The display is ours alone; a server still shutting down from the last run gets a moment.
+lock=/tmp/.X${display#:}-lock
+for _ in $(seq 100); do [ -e "$lock" ] || break; sleep 0.1; done
+[ -e "$lock" ] && { echo "display $display is taken ($lock)"; exit 1; }
 Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=$display LC_ALL=C.UTF-8
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "Xvfb on $display did not start:"; cat "$work/xvfb.log"; exit 1; }
+kill -0 "${pids[0]}" 2>/dev/null && xdpyinfo >/dev/null 2>&1 || { echo "Xvfb on $display did not start:"; cat "$work/xvfb.log"; exit 1; }
 setxkbmap de || exit 1
 
 title="Ultima Online - Rauchtest"
