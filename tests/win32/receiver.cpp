@@ -74,7 +74,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Ultima Online - Empf\u00e4nger",
                                         WS_OVERLAPPEDWINDOW, 620, 40, 360, 240, nullptr, nullptr, instance, nullptr);
     if (!window) return 4;
-    ShowWindow(window, minimized ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
+    ShowWindow(window, SW_SHOWNORMAL);
+    UpdateWindow(window);
+    // Minimised by the user after it was shown, as a client that waits in the task bar.
+    if (minimized) ShowWindow(window, SW_MINIMIZE);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

@@ -46,12 +46,14 @@ for _ in $(seq 100); do
 done
 xdpyinfo -display ":$display" >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
 
+# Wine takes the user's locale, and with it the Windows keyboard layout, from LC_ALL.
+wine_locale=en_US.UTF-8
 start() {  # start PROGRAM ARGS...: a Wine program in the background
-    wine "$@" >>"$outdir/wine.log" 2>&1 9>&- &
+    env LC_ALL=$wine_locale wine "$@" >>"$outdir/wine.log" 2>&1 9>&- &
     pids+=($!)
 }
 run() {  # run PROGRAM ARGS...: a Wine program in the foreground; fails the test when it fails
-    wine "$@" 9>&-
+    env LC_ALL=$wine_locale wine "$@" 9>&-
 }
 quillpost_window_geometry() {  # x y width height of the main window (without a window manager)
     xwininfo -display ":$display" -root -tree | grep -F '"UO Quillpost v2' |
@@ -60,7 +62,9 @@ quillpost_window_geometry() {  # x y width height of the main window (without a 
 
 case $mode in
 window)
-    setxkbmap -display ":$display" us
+    # A German user: the delay label shows the decimal comma.
+    wine_locale=de_DE.UTF-8
+    setxkbmap -display ":$display" de
     start "$bindir/Quillpost.exe"
     run "$bindir/driver.exe" warning
     run "$bindir/driver.exe" window
@@ -73,6 +77,11 @@ window)
     ;;
 typing)
     layout=$1 pace=$2
+    # The X layout decides what real keys give; Wine's Windows layout follows the locale.
+    case $layout in
+        de) wine_locale=de_DE.UTF-8 ;;
+        *) wine_locale=en_US.UTF-8 ;;
+    esac
     setxkbmap -display ":$display" "$layout"
     active=$(setxkbmap -display ":$display" -query | awk '/^layout:/ {print $2}')
     echo "X keyboard layout of :$display: $active"
@@ -81,7 +90,7 @@ typing)
     rm -f "$received"
     : >"$received"
     receiver_args=("$(winepath -w "$received" 9>&-)")
-    [ "$pace" = timer ] && receiver_args+=(--minimized)
+    if [ "$pace" = timer ]; then receiver_args+=(--minimized); fi
     start "$bindir/receiver.exe" "${receiver_args[@]}"
     for _ in $(seq 100); do
         xwininfo -display ":$display" -root -tree | grep -q 'Ultima Online - Empf' && break
@@ -89,7 +98,7 @@ typing)
     done
     start "$bindir/Quillpost.exe"
     run "$bindir/driver.exe" type "$(winepath -w "$received" 9>&-)" "$layout" "$pace"
-    [ "$pace" = timer ] && run "$bindir/driver.exe" close-with-about
+    if [ "$pace" = timer ]; then run "$bindir/driver.exe" close-with-about; fi
     ;;
 run)
     run "$@"

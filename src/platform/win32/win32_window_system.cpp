@@ -86,7 +86,13 @@ bool Win32WindowSystem::setWindowPlacement(WindowHandle window, const WindowPlac
     native.ptMaxPosition = {placement.maxPosition.x, placement.maxPosition.y};
     native.rcNormalPosition = {placement.normalPosition.left, placement.normalPosition.top,
                                placement.normalPosition.right, placement.normalPosition.bottom};
-    return SetWindowPlacement(toHwnd(window), &native) != FALSE;
+    const HWND hwnd = toHwnd(window);
+    if (SetWindowPlacement(hwnd, &native)) return true;
+    // Some systems refuse to write the placement of another process's window (Wine does). Showing
+    // it with the same command restores a minimised window all the same.
+    if (!IsWindow(hwnd)) return false;
+    ShowWindow(hwnd, static_cast<int>(native.showCmd));
+    return native.showCmd != SW_SHOWNORMAL || !IsIconic(hwnd);
 }
 
 bool Win32WindowSystem::setForegroundWindow(WindowHandle window) {
@@ -95,7 +101,13 @@ bool Win32WindowSystem::setForegroundWindow(WindowHandle window) {
 
 bool Win32WindowSystem::bringWindowToTop(WindowHandle window) { return BringWindowToTop(toHwnd(window)) != FALSE; }
 
-WindowHandle Win32WindowSystem::foregroundWindow() { return fromHwnd(GetForegroundWindow()); }
+WindowHandle Win32WindowSystem::foregroundWindow() {
+    // A minimised window can stay the active one, but no control of it has the keyboard focus:
+    // keys sent then would be lost.
+    const HWND foreground = GetForegroundWindow();
+    if (!foreground || IsIconic(foreground)) return kNoWindow;
+    return fromHwnd(foreground);
+}
 
 bool Win32WindowSystem::isWindow(WindowHandle window) {
     return window != kNoWindow && IsWindow(toHwnd(window)) != FALSE;
