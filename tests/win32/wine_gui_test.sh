@@ -55,9 +55,14 @@ start() {  # start PROGRAM ARGS...: a Wine program in the background
 run() {  # run PROGRAM ARGS...: a Wine program in the foreground; fails the test when it fails
     env LC_ALL=$wine_locale wine "$@" 9>&-
 }
-quillpost_window_geometry() {  # x y width height of the main window (without a window manager)
-    xwininfo -display ":$display" -root -tree | grep -F '"UO Quillpost v2' |
-        sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5 \6 \1 \2/' | head -1
+quillpost_window_geometry() {  # x y width height of the main window with its frame
+    local line id x y w h left=0 right=0 top=0 bottom=0 extents
+    line=$(xwininfo -display ":$display" -root -tree | grep -F '"UO Quillpost v2' | head -1)
+    id=$(awk '{print $1}' <<<"$line")
+    read -r x y w h < <(sed -E 's/.* ([0-9]+)x([0-9]+)\+(-?[0-9]+)\+(-?[0-9]+) +\+(-?[0-9]+)\+(-?[0-9]+).*/\5 \6 \1 \2/' <<<"$line")
+    extents=$(xprop -display ":$display" -id "$id" _NET_FRAME_EXTENTS 2>/dev/null | sed -n 's/.*= //p' | tr -d ' ')
+    [ -n "$extents" ] && IFS=, read -r left right top bottom <<<"$extents"
+    echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
 }
 
 case $mode in
@@ -65,6 +70,13 @@ window)
     # A German user: the delay label shows the decimal comma.
     wine_locale=de_DE.UTF-8
     setxkbmap -display ":$display" de
+    # With a window manager, for the caption in the screenshot.
+    openbox --sm-disable >"$outdir/openbox.log" 2>&1 9>&- &
+    pids+=($!)
+    for _ in $(seq 50); do
+        xprop -display ":$display" -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+        sleep 0.1
+    done
     start "$bindir/Quillpost.exe"
     run "$bindir/driver.exe" warning
     run "$bindir/driver.exe" window
