@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/unicode.h"
@@ -31,30 +32,119 @@ struct FontEntry {
 // Groups nested deeper than this share the state of the deepest kept group; no real document comes near.
 constexpr std::size_t kMaxGroupDepth = 256;
 
-// Destinations whose content is never shown text.
-constexpr std::string_view kSkippedDestinations[] = {"stylesheet", "info",
-                                                     "pict",       "object",
-                                                     "header",     "headerl",
-                                                     "headerr",    "headerf",
-                                                     "footer",     "footerl",
-                                                     "footerr",    "footerf",
-                                                     "footnote",   "annotation",
-                                                     "atnid",      "atnauthor",
-                                                     "fldinst",    "xe",
-                                                     "tc",         "pn",
-                                                     "listtable",  "listoverridetable",
-                                                     "revtbl",     "rsidtbl",
-                                                     "generator",  "filetbl",
-                                                     "themedata",  "latentstyles",
-                                                     "nonshppict", "shpinst",
-                                                     "shp",        "mmathPr",
-                                                     "xmlnstbl",   "pgdsctbl",
-                                                     "template",   "userprops",
-                                                     "docvar",     "ftnsep",
-                                                     "ftnsepc",    "aftnsep",
-                                                     "aftnsepc",   "ftncn",
-                                                     "aftncn",     "datafield",
-                                                     "objdata"};
+enum class Word {
+    Unknown,
+    Binary,
+    Unicode,
+    UnicodeSkip,
+    FontTable,
+    ColorTable,
+    SkippedDestination,
+    Font,
+    FontCharset,
+    Red,
+    Green,
+    Blue,
+    CodePage,
+    DefaultFont,
+    Paragraph,
+    RowEnd,
+    Character,
+    Plain,
+    Bold,
+    Italic,
+    Strike,
+    Underline,
+    NoUnderline,
+    Hidden,
+    FontSize,
+    Color
+};
+
+struct WordInfo {
+    Word kind;
+    char32_t character = 0;
+};
+
+// Every control word the reader acts on; all others are ignored.
+const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
+    std::unordered_map<std::string_view, WordInfo> words = {{"bin", {Word::Binary}},
+                                                            {"u", {Word::Unicode}},
+                                                            {"uc", {Word::UnicodeSkip}},
+                                                            {"fonttbl", {Word::FontTable}},
+                                                            {"colortbl", {Word::ColorTable}},
+                                                            {"f", {Word::Font}},
+                                                            {"fcharset", {Word::FontCharset}},
+                                                            {"red", {Word::Red}},
+                                                            {"green", {Word::Green}},
+                                                            {"blue", {Word::Blue}},
+                                                            {"ansicpg", {Word::CodePage}},
+                                                            {"deff", {Word::DefaultFont}},
+                                                            {"par", {Word::Paragraph}},
+                                                            {"row", {Word::RowEnd}},
+                                                            {"nestrow", {Word::RowEnd}},
+                                                            {"plain", {Word::Plain}},
+                                                            {"b", {Word::Bold}},
+                                                            {"i", {Word::Italic}},
+                                                            {"strike", {Word::Strike}},
+                                                            {"striked", {Word::Strike}},
+                                                            {"ulnone", {Word::NoUnderline}},
+                                                            {"v", {Word::Hidden}},
+                                                            {"fs", {Word::FontSize}},
+                                                            {"cf", {Word::Color}},
+                                                            {"line", {Word::Character, U'\n'}},
+                                                            {"page", {Word::Character, U'\n'}},
+                                                            {"tab", {Word::Character, U'\t'}},
+                                                            {"cell", {Word::Character, U'\t'}},
+                                                            {"nestcell", {Word::Character, U'\t'}},
+                                                            {"emdash", {Word::Character, U'\u2014'}},
+                                                            {"endash", {Word::Character, U'\u2013'}},
+                                                            {"emspace", {Word::Character, U'\u2003'}},
+                                                            {"enspace", {Word::Character, U'\u2002'}},
+                                                            {"qmspace", {Word::Character, U'\u2005'}},
+                                                            {"bullet", {Word::Character, U'\u2022'}},
+                                                            {"lquote", {Word::Character, U'\u2018'}},
+                                                            {"rquote", {Word::Character, U'\u2019'}},
+                                                            {"ldblquote", {Word::Character, U'\u201C'}},
+                                                            {"rdblquote", {Word::Character, U'\u201D'}},
+                                                            {"zwj", {Word::Character, U'\u200D'}},
+                                                            {"zwnj", {Word::Character, U'\u200C'}},
+                                                            {"ltrmark", {Word::Character, U'\u200E'}},
+                                                            {"rtlmark", {Word::Character, U'\u200F'}}};
+    // All kinds of underline.
+    for (const std::string_view underline :
+         {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd",
+          "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"}) {
+        words.emplace(underline, WordInfo{Word::Underline});
+    }
+    // Destinations whose content is never shown text.
+    for (const std::string_view skipped : {"stylesheet", "info",
+                                           "pict",       "object",
+                                           "header",     "headerl",
+                                           "headerr",    "headerf",
+                                           "footer",     "footerl",
+                                           "footerr",    "footerf",
+                                           "footnote",   "annotation",
+                                           "atnid",      "atnauthor",
+                                           "fldinst",    "xe",
+                                           "tc",         "pn",
+                                           "listtable",  "listoverridetable",
+                                           "revtbl",     "rsidtbl",
+                                           "generator",  "filetbl",
+                                           "themedata",  "latentstyles",
+                                           "nonshppict", "shpinst",
+                                           "shp",        "mmathPr",
+                                           "xmlnstbl",   "pgdsctbl",
+                                           "template",   "userprops",
+                                           "docvar",     "ftnsep",
+                                           "ftnsepc",    "aftnsep",
+                                           "aftnsepc",   "ftncn",
+                                           "aftncn",     "datafield",
+                                           "objdata"}) {
+        words.emplace(skipped, WordInfo{Word::SkippedDestination});
+    }
+    return words;
+}();
 
 class RtfReader {
   public:
@@ -235,14 +325,16 @@ class RtfReader {
     void controlWord(std::string_view word, std::optional<long> parameter) {
         const long value = parameter.value_or(1);
         GroupState& s = state();
-        if (word == "bin") {
+        const auto found = kControlWords.find(word);
+        const Word kind = found == kControlWords.end() ? Word::Unknown : found->second.kind;
+        if (kind == Word::Binary) {
             // Binary data follows; it is skipped whole (and bounded by the end of the file).
             const std::size_t length = value > 0 ? static_cast<std::size_t>(value) : 0;
             pos_ += std::min(length, data_.size() - pos_);
             consumeSkip();
             return;
         }
-        if (word == "u") {
+        if (kind == Word::Unicode) {
             long code = value;
             if (code < 0) code += 65536;
             if (code < 0 || code > 0xFFFF) code = 0xFFFD;
@@ -250,101 +342,92 @@ class RtfReader {
             skipCount_ = s.unicodeSkip;
             return;
         }
-        if (consumeSkip()) return;
-
-        // Destinations.
-        if (word == "fonttbl") {
-            s.destination = Destination::FontTable;
-            return;
-        }
-        if (word == "colortbl") {
-            s.destination = Destination::ColorTable;
-            colors_.clear();
-            return;
-        }
-        for (const std::string_view skipped : kSkippedDestinations) {
-            if (word == skipped) {
-                s.destination = Destination::Skip;
-                return;
-            }
-        }
+        if (consumeSkip() || kind == Word::Unknown) return;
 
         if (s.destination == Destination::FontTable) {
-            if (word == "f") fontNumber_ = value;
-            if (word == "fcharset") fontCodePage_ = code_pages::codePageForCharset(static_cast<int>(value));
-            return;
+            if (kind == Word::Font) fontNumber_ = value;
+            if (kind == Word::FontCharset)
+                fontCodePage_ = code_pages::codePageForCharset(static_cast<int>(value));
+            if (kind != Word::SkippedDestination) return;
         }
         if (s.destination == Destination::ColorTable) {
             const auto component = static_cast<std::uint32_t>(std::clamp(value, 0L, 255L));
-            if (word == "red") currentColor_ = (currentColor_.value_or(0) & 0x00FFFFu) | (component << 16);
-            if (word == "green") currentColor_ = (currentColor_.value_or(0) & 0xFF00FFu) | (component << 8);
-            if (word == "blue") currentColor_ = (currentColor_.value_or(0) & 0xFFFF00u) | component;
+            const std::uint32_t color = currentColor_.value_or(0);
+            if (kind == Word::Red) currentColor_ = (color & 0x00FFFFu) | (component << 16);
+            if (kind == Word::Green) currentColor_ = (color & 0xFF00FFu) | (component << 8);
+            if (kind == Word::Blue) currentColor_ = (color & 0xFFFF00u) | component;
             return;
         }
 
-        // Document settings.
-        if (word == "ansicpg") {
-            documentCodePage_ =
-                code_pages::isSupported(static_cast<unsigned>(value)) ? static_cast<unsigned>(value) : 1252;
-            return;
-        }
-        if (word == "deff") {
-            defaultFont_ = value;
-            return;
-        }
-        if (word == "uc") {
-            s.unicodeSkip = static_cast<int>(std::clamp(value, 0L, 16L));
-            return;
-        }
-
-        // Shown characters.
-        static const std::map<std::string_view, char32_t> kCharacters = {
-            {"par", U'\n'},         {"line", U'\n'},          {"page", U'\n'},
-            {"row", U'\n'},         {"nestrow", U'\n'},       {"tab", U'\t'},
-            {"cell", U'\t'},        {"nestcell", U'\t'},      {"emdash", U'\u2014'},
-            {"endash", U'\u2013'},  {"emspace", U'\u2003'},   {"enspace", U'\u2002'},
-            {"qmspace", U'\u2005'}, {"bullet", U'\u2022'},    {"lquote", U'\u2018'},
-            {"rquote", U'\u2019'},  {"ldblquote", U'\u201C'}, {"rdblquote", U'\u201D'},
-            {"zwj", U'\u200D'},     {"zwnj", U'\u200C'},      {"ltrmark", U'\u200E'},
-            {"rtlmark", U'\u200F'}};
-        if (const auto found = kCharacters.find(word); found != kCharacters.end()) {
-            if (word == "par") {
-                paragraphMark();
-            } else if (word == "row" || word == "nestrow") {
-                endTableRow();
-            } else {
-                emitSpecial(found->second);
-            }
-            return;
-        }
-
-        // Character formatting.
         TextFormat& f = s.format;
         const bool on = value != 0;
-        if (word == "plain") {
-            f = TextFormat{};
-            s.hidden = false;
-            selectFont(s, defaultFont_);
-        } else if (word == "b") {
-            f.bold = on;
-        } else if (word == "i") {
-            f.italic = on;
-        } else if (word == "strike" || word == "striked") {
-            f.strikeOut = on;
-        } else if (word == "ulnone") {
-            f.underline = false;
-        } else if (word.starts_with("ul") && word != "ulc") {
-            f.underline = on;
-        } else if (word == "v") {
-            s.hidden = on;
-        } else if (word == "fs") {
-            f.pointSize = value > 0 && value <= 3276 ? static_cast<double>(value) / 2.0 : 0.0;
-        } else if (word == "cf") {
-            f.color = value > 0 && static_cast<std::size_t>(value) < colors_.size()
-                          ? colors_[static_cast<std::size_t>(value)]
-                          : std::nullopt;
-        } else if (word == "f") {
-            selectFont(s, value);
+        switch (kind) {
+            case Word::FontTable:
+                s.destination = Destination::FontTable;
+                break;
+            case Word::ColorTable:
+                s.destination = Destination::ColorTable;
+                colors_.clear();
+                break;
+            case Word::SkippedDestination:
+                s.destination = Destination::Skip;
+                break;
+            case Word::CodePage:
+                documentCodePage_ = code_pages::isSupported(static_cast<unsigned>(value))
+                                        ? static_cast<unsigned>(value)
+                                        : 1252;
+                break;
+            case Word::DefaultFont:
+                defaultFont_ = value;
+                break;
+            case Word::UnicodeSkip:
+                s.unicodeSkip = static_cast<int>(std::clamp(value, 0L, 16L));
+                break;
+            case Word::Paragraph:
+                paragraphMark();
+                break;
+            case Word::RowEnd:
+                endTableRow();
+                break;
+            case Word::Character:
+                emitSpecial(found->second.character);
+                break;
+            case Word::Plain:
+                f = TextFormat{};
+                s.hidden = false;
+                selectFont(s, defaultFont_);
+                break;
+            case Word::Bold:
+                f.bold = on;
+                break;
+            case Word::Italic:
+                f.italic = on;
+                break;
+            case Word::Strike:
+                f.strikeOut = on;
+                break;
+            case Word::Underline:
+                f.underline = on;
+                break;
+            case Word::NoUnderline:
+                f.underline = false;
+                break;
+            case Word::Hidden:
+                s.hidden = on;
+                break;
+            case Word::FontSize:
+                f.pointSize = value > 0 && value <= 3276 ? static_cast<double>(value) / 2.0 : 0.0;
+                break;
+            case Word::Color:
+                f.color = value > 0 && static_cast<std::size_t>(value) < colors_.size()
+                              ? colors_[static_cast<std::size_t>(value)]
+                              : std::nullopt;
+                break;
+            case Word::Font:
+                selectFont(s, value);
+                break;
+            default:
+                break;
         }
     }
 
