@@ -7,14 +7,14 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-
+// Headers that need windows.h first.
 #include <commctrl.h>
 #include <richedit.h>
 #include <shellapi.h>
 
 #include <chrono>
-#include <filesystem>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -135,11 +135,14 @@ UINT dpiOf(HWND window) {
     return static_cast<UINT>(dpi);
 }
 
-int px(int twips, UINT dpi) { return app::layout::twipsToPixels(twips, static_cast<int>(dpi)); }
+int px(int twips, UINT dpi) {
+    return app::layout::twipsToPixels(twips, static_cast<int>(dpi));
+}
 
 void click(HWND main, app::layout::ControlId id) {
     const HWND button = controlOf(main, id);
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
 }
 
 void setSlider(HWND main, int value) {
@@ -193,7 +196,8 @@ bool focusControl(HWND main, HWND control) {
         [&] {
             GUITHREADINFO info{};
             info.cbSize = sizeof info;
-            return GetGUIThreadInfo(thread, &info) && info.hwndFocus == control && GetForegroundWindow() == main;
+            return GetGUIThreadInfo(thread, &info) && info.hwndFocus == control &&
+                   GetForegroundWindow() == main;
         },
         5000);
 }
@@ -222,7 +226,8 @@ int warning() {
     check(GetDlgItem(box, 0x14) == nullptr, "the warning has no icon");
     const HWND main = findTopLevel(toWide(app::layout::kMainCaption), 5000);
     check(main != nullptr && !IsWindowVisible(main), "the main window is not shown yet while the warning is");
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     check(waitFor([&] { return !IsWindow(box); }, 5000), "OK closes the warning");
     check(waitFor([&] { return main && IsWindowVisible(main); }, 5000), "then the main window shows");
     return failures;
@@ -254,9 +259,11 @@ int window() {
         if (!handle) continue;
         if (control.kind == ControlKind::Frame || control.kind == ControlKind::PushButton ||
             control.kind == ControlKind::Label) {
-            check(textOf(handle) == toWide(control.caption), name + " reads \"" + std::string(control.caption) + "\"");
+            check(textOf(handle) == toWide(control.caption),
+                  name + " reads \"" + std::string(control.caption) + "\"");
         }
-        check((IsWindowVisible(handle) != FALSE) == control.visible, name + (control.visible ? " shown" : " hidden"));
+        check((IsWindowVisible(handle) != FALSE) == control.visible,
+              name + (control.visible ? " shown" : " hidden"));
         int left = control.left;
         int top = control.top;
         if (control.insideContainer) {
@@ -267,13 +274,15 @@ int window() {
         GetWindowRect(handle, &rect);
         MapWindowPoints(nullptr, main, reinterpret_cast<POINT*>(&rect), 2);
         const bool placed = rect.left == px(left, dpi) && rect.top == px(top, dpi) &&
-                            rect.right == px(left + control.width, dpi) && rect.bottom == px(top + control.height, dpi);
+                            rect.right == px(left + control.width, dpi) &&
+                            rect.bottom == px(top + control.height, dpi);
         check(placed, name + " at " + show(rect.left) + "," + show(rect.top) + " size " +
                           show(rect.right - rect.left) + "x" + show(rect.bottom - rect.top));
     }
     check(_wcsicmp(classOf(controlOf(main, app::layout::ControlId::Text1)).c_str(), MSFTEDIT_CLASS) == 0,
           "Text1 is a RichEdit 4.1");
-    check(classOf(controlOf(main, app::layout::ControlId::Slider1)) == TRACKBAR_CLASSW, "Slider1 is a trackbar");
+    check(classOf(controlOf(main, app::layout::ControlId::Slider1)) == TRACKBAR_CLASSW,
+          "Slider1 is a trackbar");
     check(textOf(controlOf(main, app::layout::ControlId::Text1)).empty(), "Text1 starts empty");
 
     // Focus order: Command1, Command2, Command3, Command4, Text1, Slider1, and round again.
@@ -316,8 +325,8 @@ int window() {
     // The delay label follows the slider; the range is 0 to 5.
     const HWND label = controlOf(main, app::layout::ControlId::Label1);
     const HWND slider = controlOf(main, app::layout::ControlId::Slider1);
-    check(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0) == 0 && SendMessageW(slider, TBM_GETRANGEMAX, 0, 0) == 5 &&
-              SendMessageW(slider, TBM_GETPOS, 0, 0) == 2,
+    check(SendMessageW(slider, TBM_GETRANGEMIN, 0, 0) == 0 &&
+              SendMessageW(slider, TBM_GETRANGEMAX, 0, 0) == 5 && SendMessageW(slider, TBM_GETPOS, 0, 0) == 2,
           "Slider1: range 0 to 5, at 2");
     check(textOf(label) == L"Delay von Zeichen zu Zeichen (0,2s)", "Label1 starts with the design caption");
     const std::string separator = decimalSeparator();
@@ -326,7 +335,8 @@ int window() {
         setSlider(main, value);
         const std::string expected = "Delay von Zeichen zu Zeichen (" +
                                      (value == 0 ? std::string("0") : "0" + separator + show(value)) + "s)";
-        check(textOf(label) == toWide(expected), "slider at " + show(value) + ": \"" + fromWide(textOf(label)) + "\"");
+        check(textOf(label) == toWide(expected),
+              "slider at " + show(value) + ": \"" + fromWide(textOf(label)) + "\"");
     }
     return failures;
 }
@@ -353,8 +363,8 @@ int aboutDialog() {
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&shown));
-    for (const std::string& text : {texts.title, texts.version, texts.contact, texts.description, texts.disclaimer,
-                                    std::string("OK")}) {
+    for (const std::string& text : {texts.title, texts.version, texts.contact, texts.description,
+                                    texts.disclaimer, std::string("OK")}) {
         bool found = false;
         for (const auto& s : shown) found = found || s == toWide(text);
         check(found, "the dialog shows \"" + text.substr(0, 40) + "\"");
@@ -373,7 +383,8 @@ int aboutDialog() {
     ClientToScreen(dialog, &origin);
     RECT client{};
     GetClientRect(dialog, &client);
-    check(origin.x == px(app::layout::kAboutClientLeft, dpi) && origin.y == px(app::layout::kAboutClientTop, dpi),
+    check(origin.x == px(app::layout::kAboutClientLeft, dpi) &&
+              origin.y == px(app::layout::kAboutClientTop, dpi),
           "client area at 2340,1935 twips on the screen (" + show(origin.x) + "," + show(origin.y) + ")");
     check(client.right == px(app::layout::kAboutClientWidth, dpi) &&
               client.bottom == px(app::layout::kAboutClientHeight, dpi),
@@ -422,7 +433,8 @@ int closeWithAbout() {
     check(dialog != nullptr, "About is open");
     PostMessageW(main, WM_CLOSE, 0, 0);
     check(waitFor([&] { return !IsWindow(main); }, 5000), "the close box closes the main window");
-    check(!waitForExit(process, 500) && dialog && IsWindow(dialog), "the program goes on while About is open");
+    check(!waitForExit(process, 500) && dialog && IsWindow(dialog),
+          "the program goes on while About is open");
     if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
     check(waitForExit(process, 10000), "closing About too ends the program");
     return failures;
@@ -440,14 +452,16 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     const HWND receiver = findTopLevel(receiverTitle, 5000);
     check(receiver != nullptr, "the receiver window exists");
     if (!receiver) return 1;
-    check(topLevelWindowsTitled(toWide(std::string(app::kNoClientTitle))).empty(), "no warning with a client running");
+    check(topLevelWindowsTitled(toWide(std::string(app::kNoClientTitle))).empty(),
+          "no warning with a client running");
 
     // The keyboard layout of the receiver's thread: German 0407 or US 0409.
     const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(receiver, nullptr));
     const auto language = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(layout) & 0xFFFF);
     std::printf("keyboard layout of the receiver: %08lx\n",
                 static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(layout)));
-    check(language == (layoutName == "de" ? 0x0407u : 0x0409u), "the receiver's keyboard layout is " + layoutName);
+    check(language == (layoutName == "de" ? 0x0407u : 0x0409u),
+          "the receiver's keyboard layout is " + layoutName);
 
     const HWND list = controlOf(main, app::layout::ControlId::List1_1);
     wchar_t recorded[256] = {};
@@ -474,14 +488,14 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     const bool complete = waitFor(
         [&] {
             if (fast) {
-                for (int i = 0; i < 8; ++i) SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr);
+                for (int i = 0; i < 8; ++i)
+                    SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr);
             }
             received = readFile(outputFile);
             return received.size() >= expected.size();
         },
         fast ? 90000 : 30000);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("%zu characters typed in %.2f s\n", characters, seconds);
     if (!fast) {
         check(!IsIconic(receiver), "the minimised receiver was restored");
@@ -507,14 +521,16 @@ int layoutReport() {
     std::printf("layout %s\n", fromWide(name).c_str());
     for (const wchar_t* c = L"zyö@€^ß{"; *c; ++c) {
         const SHORT scan = VkKeyScanExW(*c, layout);
-        std::printf("  VkKeyScan('%s') = vk %02x shift %x\n", fromWide(std::wstring(1, *c)).c_str(), scan & 0xFF,
-                    (scan >> 8) & 0xFF);
+        std::printf("  VkKeyScan('%s') = vk %02x shift %x\n", fromWide(std::wstring(1, *c)).c_str(),
+                    scan & 0xFF, (scan >> 8) & 0xFF);
     }
     for (UINT vk : {UINT('Y'), UINT('Z'), UINT(VK_OEM_3), UINT(VK_OEM_1), UINT(VK_OEM_4)}) {
         BYTE state[256] = {};
         wchar_t out[8] = {};
-        const int n = ToUnicodeEx(vk, MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout), state, out, 8, 0, layout);
-        std::printf("  ToUnicode(vk %02x) = %d '%s'\n", vk, n, n > 0 ? fromWide(std::wstring(out, n)).c_str() : "");
+        const int n =
+            ToUnicodeEx(vk, MapVirtualKeyExW(vk, MAPVK_VK_TO_VSC, layout), state, out, 8, 0, layout);
+        std::printf("  ToUnicode(vk %02x) = %d '%s'\n", vk, n,
+                    n > 0 ? fromWide(std::wstring(out, n)).c_str() : "");
     }
     return 0;
 }
@@ -525,7 +541,8 @@ int main() {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments || count < 2) {
-        std::fprintf(stderr, "usage: driver warning|window|about|keys|close-with-about|type FILE us|de fast|timer\n");
+        std::fprintf(stderr,
+                     "usage: driver warning|window|about|keys|close-with-about|type FILE us|de fast|timer\n");
         return 2;
     }
     const std::wstring command = arguments[1];

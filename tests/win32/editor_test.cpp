@@ -1,6 +1,5 @@
 // The RichEdit adapter of Text1 on a real control (needs a display).
 #include <gtest/gtest.h>
-
 #include <richedit.h>
 
 #include "core/unicode.h"
@@ -13,13 +12,14 @@ using app::win32::WindowTimer;
 namespace {
 
 class Editor : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(LoadLibraryW(L"Msftedit.dll"));
-        host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+        host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr,
+                               nullptr);
         ASSERT_TRUE(host);
-        edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | ES_MULTILINE | ES_WANTRETURN, 0, 0, 400, 300, host,
-                               nullptr, nullptr, nullptr);
+        edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | ES_MULTILINE | ES_WANTRETURN, 0, 0, 400,
+                               300, host, nullptr, nullptr, nullptr);
         ASSERT_TRUE(edit);
         text.attach(edit, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     }
@@ -66,7 +66,9 @@ TEST_F(Editor, ClearEmptiesAndCounts) {
 TEST_F(Editor, LoadedDocumentKeepsItsFormattingAtTheRightCharacters) {
     document::Document doc;
     doc.format = document::Format::Rtf;
-    doc.append("\xF0\x9F\x93\x9C" "a\n");  // one character outside the BMP: two UTF-16 units
+    doc.append(
+        "\xF0\x9F\x93\x9C"
+        "a\n");  // one character outside the BMP: two UTF-16 units
     document::TextFormat italicRed;
     italicRed.italic = true;
     italicRed.color = 0xFF0000;
@@ -78,7 +80,9 @@ TEST_F(Editor, LoadedDocumentKeepsItsFormattingAtTheRightCharacters) {
     const auto before = text.revision();
     text.setDocument(doc);
     EXPECT_NE(text.revision(), before);
-    EXPECT_EQ(text.plainText(), u"\xD83D\xDCDC" u"a\r\nbc\r\nd");
+    EXPECT_EQ(text.plainText(),
+              u"\xD83D\xDCDC"
+              u"a\r\nbc\r\nd");
 
     // Positions count UTF-16 units and one CR per paragraph: a = 2, b = 4, c = 5, d = 7.
     EXPECT_FALSE(formatAt(2).dwEffects & CFE_ITALIC);
@@ -101,7 +105,8 @@ TEST_F(Editor, PlainTextDocumentsAboveTheControlsDefaultLimitArriveWhole) {
 }
 
 TEST(Timer, IntervalZeroGivesNoTicksWhileEnabled) {
-    const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    const HWND owner =
+        CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(owner);
     WindowTimer timer;
     timer.attach(owner);

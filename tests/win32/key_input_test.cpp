@@ -1,6 +1,7 @@
+#include "platform/win32/key_input.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/win32/key_input.h"
 #include "win32_controls.h"
 
 using namespace quill::platform::win32;
@@ -35,11 +36,11 @@ TEST(KeyInput, AltGrKeyReleasesHeldModifiersAndRestoresThemAfter) {
     const std::vector<std::uint8_t> held{VK_LSHIFT, VK_RCONTROL};
     const auto events = keysOf(keyStrokeInputs(KeyStroke{'Q', kControlBit | kAltBit}, held, kLayout));
     const std::vector<Event> expected{
-        {VK_LSHIFT, false, false}, {VK_RCONTROL, false, true},                            // the user's keys up
-        {VK_LCONTROL, true, false}, {VK_RMENU, true, true},                               // AltGr
-        {'Q', true, false},        {'Q', false, false},                                   // the key
-        {VK_RMENU, false, true},   {VK_LCONTROL, false, false},                           // AltGr up
-        {VK_LSHIFT, true, false},  {VK_RCONTROL, true, true},                             // the user's keys again
+        {VK_LSHIFT, false, false},  {VK_RCONTROL, false, true},   // the user's keys up
+        {VK_LCONTROL, true, false}, {VK_RMENU, true, true},       // AltGr
+        {'Q', true, false},         {'Q', false, false},          // the key
+        {VK_RMENU, false, true},    {VK_LCONTROL, false, false},  // AltGr up
+        {VK_LSHIFT, true, false},   {VK_RCONTROL, true, true},    // the user's keys again
     };
     EXPECT_EQ(events, expected);
 }
@@ -47,9 +48,10 @@ TEST(KeyInput, AltGrKeyReleasesHeldModifiersAndRestoresThemAfter) {
 TEST(KeyInput, PlainAndShiftedKeysPressOnlyWhatTheyNeed) {
     EXPECT_EQ(keysOf(keyStrokeInputs(KeyStroke{'A', 0}, {}, kLayout)),
               (std::vector<Event>{{'A', true, false}, {'A', false, false}}));
-    EXPECT_EQ(keysOf(keyStrokeInputs(KeyStroke{'A', kShiftBit}, {}, kLayout)),
-              (std::vector<Event>{{VK_LSHIFT, true, false}, {'A', true, false}, {'A', false, false},
-                                  {VK_LSHIFT, false, false}}));
+    EXPECT_EQ(
+        keysOf(keyStrokeInputs(KeyStroke{'A', kShiftBit}, {}, kLayout)),
+        (std::vector<Event>{
+            {VK_LSHIFT, true, false}, {'A', true, false}, {'A', false, false}, {VK_LSHIFT, false, false}}));
 }
 
 TEST(KeyInput, CharacterOutsideTheBmpIsTwoWholePacketPairsInOrder) {

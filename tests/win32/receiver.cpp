@@ -6,7 +6,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-
+// Headers that need windows.h first.
 #include <shellapi.h>
 
 #include <cstdio>
@@ -36,8 +36,9 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
                 return 0;
             }
             if (unit >= 0xDC00 && unit <= 0xDFFF) {
-                record(pendingHigh ? 0x10000 + ((char32_t(pendingHigh) - 0xD800) << 10) + (char32_t(unit) - 0xDC00)
-                                   : 0xFFFD);
+                record(pendingHigh
+                           ? 0x10000 + ((char32_t(pendingHigh) - 0xD800) << 10) + (char32_t(unit) - 0xDC00)
+                           : 0xFFFD);
                 pendingHigh = 0;
                 return 0;
             }
@@ -71,8 +72,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     windowClass.lpszClassName = L"QuillpostTestReceiver";
     RegisterClassExW(&windowClass);
-    const HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Ultima Online - Empf\u00e4nger",
-                                        WS_OVERLAPPEDWINDOW, 620, 40, 360, 240, nullptr, nullptr, instance, nullptr);
+    const HWND window =
+        CreateWindowExW(0, windowClass.lpszClassName, L"Ultima Online - Empf\u00e4nger", WS_OVERLAPPEDWINDOW,
+                        620, 40, 360, 240, nullptr, nullptr, instance, nullptr);
     if (!window) return 4;
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);

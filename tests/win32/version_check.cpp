@@ -5,7 +5,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-
+// Headers that need windows.h first.
 #include <shellapi.h>
 
 #include <cstdio>
@@ -53,7 +53,8 @@ int main() {
     Translation* translations = nullptr;
     check(VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
                          &length) &&
-              length >= sizeof(Translation) && translations[0].language == 0x0407 && translations[0].codePage == 1200,
+              length >= sizeof(Translation) && translations[0].language == 0x0407 &&
+              translations[0].codePage == 1200,
           "language German (0407), Unicode strings (1200)");
 
     const std::vector<std::pair<std::wstring, std::string>> table{
@@ -72,7 +73,8 @@ int main() {
     for (const auto& [name, expected] : table) {
         wchar_t* value = nullptr;
         const std::wstring query = L"\\StringFileInfo\\040704B0\\" + name;
-        const bool found = VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length);
+        const bool found =
+            VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length);
         const std::string text = found && value ? fromWide(value) : std::string("(missing)");
         check(found && text == expected, fromWide(name) + " = \"" + text + "\"");
     }

@@ -66,7 +66,8 @@ void AboutWindow::show() {
 
 bool AboutWindow::create() {
     if (!owner_) {
-        owner_ = CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
+        owner_ =
+            CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
         if (!owner_) return false;
     }
     // Form_Load: every text is built again each time the dialog is created.
@@ -79,16 +80,17 @@ bool AboutWindow::create() {
     RECT client{left, top, left + twips(layout::kAboutClientWidth, dpi_),
                 top + twips(layout::kAboutClientHeight, dpi_)};
     const RECT frame = windowRectForClient(client, kStyle, false, kExStyle, dpi_);
-    window_ = CreateWindowExW(kExStyle, kAboutClass, toWide(texts.caption).c_str(), kStyle, frame.left, frame.top,
-                              frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this);
+    window_ =
+        CreateWindowExW(kExStyle, kAboutClass, toWide(texts.caption).c_str(), kStyle, frame.left, frame.top,
+                        frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance_, this);
     if (!window_) return false;
     // Per-monitor awareness: the screen the dialog landed on may have another DPI.
     const UINT actualDpi = dpiForWindow(window_);
     if (actualDpi != dpi_) {
         dpi_ = actualDpi;
-        const RECT scaled = windowRectForClient(
-            RECT{left, top, left + twips(layout::kAboutClientWidth, dpi_), top + twips(layout::kAboutClientHeight, dpi_)},
-            kStyle, false, kExStyle, dpi_);
+        const RECT scaled = windowRectForClient(RECT{left, top, left + twips(layout::kAboutClientWidth, dpi_),
+                                                     top + twips(layout::kAboutClientHeight, dpi_)},
+                                                kStyle, false, kExStyle, dpi_);
         SetWindowPos(window_, nullptr, scaled.left, scaled.top, scaled.right - scaled.left,
                      scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -97,8 +99,8 @@ bool AboutWindow::create() {
     font_ = createMessageFont(dpi_);
     if (icon_) DestroyIcon(icon_);
     const int iconSize = MulDiv(32, static_cast<int>(dpi_), 96);
-    icon_ = static_cast<HICON>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUILLPOST), IMAGE_ICON, iconSize, iconSize, LR_DEFAULTCOLOR));
+    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUILLPOST), IMAGE_ICON, iconSize,
+                                          iconSize, LR_DEFAULTCOLOR));
 
     for (const layout::Control& control : layout::aboutControls()) {
         const int x = twips(control.left, dpi_);
@@ -124,21 +126,33 @@ bool AboutWindow::create() {
                 break;
         }
         switch (control.id) {
-            case layout::ControlId::lblTitle: caption = toWide(texts.title); break;
-            case layout::ControlId::lblVersion: caption = toWide(texts.version); break;
-            case layout::ControlId::lContact: caption = toWide(texts.contact); break;
-            case layout::ControlId::lblDescription: caption = toWide(texts.description); break;
-            case layout::ControlId::lblDisclaimer: caption = toWide(texts.disclaimer); break;
-            default: break;
+            case layout::ControlId::lblTitle:
+                caption = toWide(texts.title);
+                break;
+            case layout::ControlId::lblVersion:
+                caption = toWide(texts.version);
+                break;
+            case layout::ControlId::lContact:
+                caption = toWide(texts.contact);
+                break;
+            case layout::ControlId::lblDescription:
+                caption = toWide(texts.description);
+                break;
+            case layout::ControlId::lblDisclaimer:
+                caption = toWide(texts.disclaimer);
+                break;
+            default:
+                break;
         }
-        const HWND child =
-            CreateWindowExW(0, className, caption.c_str(), style, x, y, width, height, window_,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlIdOf(control.id))), instance_, nullptr);
+        const HWND child = CreateWindowExW(
+            0, className, caption.c_str(), style, x, y, width, height, window_,
+            reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlIdOf(control.id))), instance_, nullptr);
         if (!child) continue;
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         if (control.id == layout::ControlId::picIcon && icon_) {
             SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-            SetWindowPos(child, nullptr, 0, 0, iconSize, iconSize, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(child, nullptr, 0, 0, iconSize, iconSize,
+                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     SetFocus(GetDlgItem(window_, IDOK));
@@ -172,8 +186,9 @@ LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED: {
             // Moved to a screen of another DPI: take the size the system suggests.
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             return 0;
         }
         case WM_DESTROY: {

@@ -12,7 +12,7 @@
 namespace quill::app::win32 {
 
 class AboutWindow {
-public:
+  public:
     // `closed` runs when the dialog's window is gone.
     AboutWindow(HINSTANCE instance, std::function<void()> closed);
     ~AboutWindow();
@@ -25,7 +25,7 @@ public:
     HWND handle() const { return window_; }
     bool isOpen() const { return window_ != nullptr; }
 
-private:
+  private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool create();

@@ -46,7 +46,8 @@ RECT windowRectForClient(RECT client, DWORD style, bool hasMenu, DWORD exStyle, 
 }
 
 HFONT createMessageFont(UINT dpi) {
-    static const auto parametersForDpi = user32Function<ParametersForDpiFunction>("SystemParametersInfoForDpi");
+    static const auto parametersForDpi =
+        user32Function<ParametersForDpiFunction>("SystemParametersInfoForDpi");
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
     bool ok = false;
@@ -55,13 +56,16 @@ HFONT createMessageFont(UINT dpi) {
     }
     if (!ok) {
         ok = SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) != FALSE;
-        if (ok) metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi),
-                                                        static_cast<int>(systemDpi()));
+        if (ok)
+            metrics.lfMessageFont.lfHeight =
+                MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi()));
     }
     if (!ok) return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-int twips(int value, UINT dpi) { return layout::twipsToPixels(value, static_cast<int>(dpi)); }
+int twips(int value, UINT dpi) {
+    return layout::twipsToPixels(value, static_cast<int>(dpi));
+}
 
 }  // namespace quill::app::win32

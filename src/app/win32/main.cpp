@@ -3,7 +3,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
-
+// Headers that need windows.h first.
 #include <commctrl.h>
 
 #include "app/win32/about_window.h"

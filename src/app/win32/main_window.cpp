@@ -15,9 +15,9 @@
 
 namespace quill::app::win32 {
 
-using platform::win32::toWide;
 using layout::ControlId;
 using layout::ControlKind;
+using platform::win32::toWide;
 
 namespace {
 
@@ -44,11 +44,16 @@ constexpr std::array kMenuHandlers{
 
 Handler buttonHandler(ControlId id) {
     switch (id) {
-        case ControlId::Command1: return &FrmMainLogic::Command1_Click;
-        case ControlId::Command2: return &FrmMainLogic::Command2_Click;
-        case ControlId::Command3: return &FrmMainLogic::Command3_Click;
-        case ControlId::Command4: return &FrmMainLogic::Command4_Click;
-        default: return nullptr;
+        case ControlId::Command1:
+            return &FrmMainLogic::Command1_Click;
+        case ControlId::Command2:
+            return &FrmMainLogic::Command2_Click;
+        case ControlId::Command3:
+            return &FrmMainLogic::Command3_Click;
+        case ControlId::Command4:
+            return &FrmMainLogic::Command4_Click;
+        default:
+            return nullptr;
     }
 }
 
@@ -58,8 +63,12 @@ Handler menuHandler(std::string_view name) {
     return nullptr;
 }
 
-int controlIdAt(std::size_t index) { return QUILL_FIRST_CONTROL_ID + static_cast<int>(index); }
-int menuIdAt(std::size_t index) { return QUILL_FIRST_MENU_ID + static_cast<int>(index); }
+int controlIdAt(std::size_t index) {
+    return QUILL_FIRST_CONTROL_ID + static_cast<int>(index);
+}
+int menuIdAt(std::size_t index) {
+    return QUILL_FIRST_MENU_ID + static_cast<int>(index);
+}
 
 // "Ctrl+N" -> Ctrl with the N key.
 bool parseShortcut(std::string_view shortcut, ACCEL& accel) {
@@ -74,12 +83,15 @@ bool parseShortcut(std::string_view shortcut, ACCEL& accel) {
 
 HFONT createMainFont(UINT dpi) {
     // Courier New 9 pt bold, Western character set.
-    return CreateFontW(-MulDiv(layout::kMainFontPoints, static_cast<int>(dpi), 72), 0, 0, 0, layout::kMainFontWeight,
-                       FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       FIXED_PITCH | FF_MODERN, toWide(layout::kMainFontFamily).c_str());
+    return CreateFontW(-MulDiv(layout::kMainFontPoints, static_cast<int>(dpi), 72), 0, 0, 0,
+                       layout::kMainFontWeight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                       toWide(layout::kMainFontFamily).c_str());
 }
 
-COLORREF colourOf(layout::Rgb rgb) { return RGB(rgb.red, rgb.green, rgb.blue); }
+COLORREF colourOf(layout::Rgb rgb) {
+    return RGB(rgb.red, rgb.green, rgb.blue);
+}
 
 }  // namespace
 
@@ -105,9 +117,9 @@ bool MainWindow::create(int showCommand) {
     windowClass.lpfnWndProc = &MainWindow::windowProc;
     windowClass.hInstance = instance_;
     windowClass.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_QUILLPOST));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUILLPOST), IMAGE_ICON,
-                                                         GetSystemMetrics(SM_CXSMICON),
-                                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUILLPOST),
+                                                        IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = greyBrush_;
     windowClass.lpszClassName = kMainClass;
@@ -116,9 +128,9 @@ bool MainWindow::create(int showCommand) {
     dpi_ = systemDpi();
     const RECT client{0, 0, twips(layout::kMainClientWidth, dpi_), twips(layout::kMainClientHeight, dpi_)};
     const RECT frame = windowRectForClient(client, kStyle, true, kExStyle, dpi_);
-    window_ = CreateWindowExW(kExStyle, kMainClass, toWide(layout::kMainCaption).c_str(), kStyle, CW_USEDEFAULT,
-                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                              instance_, this);
+    window_ = CreateWindowExW(kExStyle, kMainClass, toWide(layout::kMainCaption).c_str(), kStyle,
+                              CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                              frame.bottom - frame.top, nullptr, nullptr, instance_, this);
     if (!window_) return false;
 
     createMenu();
@@ -224,7 +236,8 @@ void MainWindow::createControls() {
                                        window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlIdAt(i))),
                                        instance_, nullptr);
         if (control.kind == ControlKind::Slider) {
-            SendMessageW(controls_[i], TBM_SETRANGE, FALSE, MAKELPARAM(transfer::kDelayMinimum, transfer::kDelayMaximum));
+            SendMessageW(controls_[i], TBM_SETRANGE, FALSE,
+                         MAKELPARAM(transfer::kDelayMinimum, transfer::kDelayMaximum));
             SendMessageW(controls_[i], TBM_SETLINESIZE, 0, 1);
             SendMessageW(controls_[i], TBM_SETPAGESIZE, 0, 1);
             SendMessageW(controls_[i], TBM_SETPOS, TRUE, transfer::kDelayStart);
@@ -325,8 +338,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_DPICHANGED: {
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
-                         suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            SetWindowPos(window_, nullptr, suggested->left, suggested->top,
+                         suggested->right - suggested->left, suggested->bottom - suggested->top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
             applyLayout(HIWORD(wParam));
             return 0;
         }
@@ -366,14 +380,16 @@ void MainWindow::onCommand(int id, int notification) {
     }
     const auto items = layout::mainMenu();
     if (id >= QUILL_FIRST_MENU_ID && id < menuIdAt(items.size())) {
-        if (const Handler handler = menuHandler(items[static_cast<std::size_t>(id - QUILL_FIRST_MENU_ID)].name))
+        if (const Handler handler =
+                menuHandler(items[static_cast<std::size_t>(id - QUILL_FIRST_MENU_ID)].name))
             (logic_.get()->*handler)();
     }
 }
 
 LRESULT MainWindow::controlColour(UINT message, HDC dc, HWND control) {
     // Frames, and the corners around the buttons, show the window's grey.
-    const bool isFrame = control == controlHandle(ControlId::Frame1) || control == controlHandle(ControlId::Frame2);
+    const bool isFrame =
+        control == controlHandle(ControlId::Frame1) || control == controlHandle(ControlId::Frame2);
     if (isFrame || message == WM_CTLCOLORBTN) {
         SetBkColor(dc, colourOf(layout::kWindowGrey));
         return reinterpret_cast<LRESULT>(greyBrush_);

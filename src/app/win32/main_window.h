@@ -18,7 +18,7 @@
 namespace quill::app::win32 {
 
 class MainWindow {
-public:
+  public:
     // `showAbout` opens frmAbout; `closed` runs when the window is gone.
     MainWindow(HINSTANCE instance, platform::WindowSystem& windows, std::function<void()> showAbout,
                std::function<void()> closed);
@@ -34,7 +34,7 @@ public:
     // editor too), then Tab, access keys and Enter. True when the message was used.
     bool preTranslate(MSG& message);
 
-private:
+  private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();

@@ -135,7 +135,8 @@ std::u16string RichEditText::plainText() const {
 
 void RichEditText::setRawText(const std::wstring& text) {
     SETTEXTEX settings{ST_DEFAULT, 1200};
-    SendMessageW(edit_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&settings), reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(edit_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&settings),
+                 reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void RichEditText::applyDefaultFormat() {
@@ -204,9 +205,13 @@ void RichEditText::setDocument(const document::Document& document) {
 
 // --- the small ones ------------------------------------------------------------------------------
 
-void StaticLabel::setCaption(const std::string& caption) { SetWindowTextW(label_, toWide(caption).c_str()); }
+void StaticLabel::setCaption(const std::string& caption) {
+    SetWindowTextW(label_, toWide(caption).c_str());
+}
 
-int TrackbarSlider::value() const { return static_cast<int>(SendMessageW(trackbar_, TBM_GETPOS, 0, 0)); }
+int TrackbarSlider::value() const {
+    return static_cast<int>(SendMessageW(trackbar_, TBM_GETPOS, 0, 0));
+}
 
 void WindowTimer::setEnabled(bool enabled) {
     enabled_ = enabled;
@@ -265,8 +270,8 @@ std::optional<std::filesystem::path> CommonFileDialog::show(const FileDialogRequ
     if (!chosen) {
         const DWORD error = CommDlgExtendedError();
         if (error != 0) {
-            const std::wstring text = L"Der Dateidialog konnte nicht geöffnet werden (Fehler " +
-                                      std::to_wstring(error) + L").";
+            const std::wstring text =
+                L"Der Dateidialog konnte nicht geöffnet werden (Fehler " + std::to_wstring(error) + L").";
             MessageBoxW(owner_, text.c_str(), title.c_str(), MB_OK);
         }
         return std::nullopt;
@@ -274,7 +279,9 @@ std::optional<std::filesystem::path> CommonFileDialog::show(const FileDialogRequ
     return std::filesystem::path(std::wstring(file.data()));
 }
 
-void NativeProgram::endProgram() { ExitProcess(0); }
+void NativeProgram::endProgram() {
+    ExitProcess(0);
+}
 
 std::filesystem::path NativeProgram::applicationDirectory() const {
     std::wstring buffer(MAX_PATH, L'\0');

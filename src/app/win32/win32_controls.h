@@ -17,7 +17,7 @@ namespace quill::app::win32 {
 
 // Text1 on a RichEdit control (msftedit).
 class RichEditText : public EditorControl {
-public:
+  public:
     // Takes the control and watches it for every way its text can change.
     void attach(HWND edit, HFONT font);
     void setFont(HFONT font);
@@ -31,7 +31,7 @@ public:
     // EN_CHANGE arrived.
     void noteChange() { ++revision_; }
 
-private:
+  private:
     static LRESULT CALLBACK watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR self);
     void setRawText(const std::wstring& text);
@@ -44,28 +44,28 @@ private:
 
 // Label1 on a static control.
 class StaticLabel : public LabelControl {
-public:
+  public:
     void attach(HWND label) { label_ = label; }
     void setCaption(const std::string& caption) override;
 
-private:
+  private:
     HWND label_ = nullptr;
 };
 
 // Slider1 on a trackbar.
 class TrackbarSlider : public SliderControl {
-public:
+  public:
     void attach(HWND trackbar) { trackbar_ = trackbar; }
     HWND handle() const { return trackbar_; }
     int value() const override;
 
-private:
+  private:
     HWND trackbar_ = nullptr;
 };
 
 // Timer1 on SetTimer/KillTimer. An interval of 0 means no ticks while enabled.
 class WindowTimer : public TimerControl {
-public:
+  public:
     static constexpr UINT_PTR kTimerId = 1;
     void attach(HWND owner) { owner_ = owner; }
     bool enabled() const override { return enabled_; }
@@ -73,7 +73,7 @@ public:
     int interval() const override { return interval_; }
     void setInterval(int milliseconds) override;
 
-private:
+  private:
     void update();
     HWND owner_ = nullptr;
     bool enabled_ = false;
@@ -83,38 +83,38 @@ private:
 
 // MessageBoxW with OK and no icon, owned by the main window once it is shown.
 class NativeMessageBoxes : public MessageBoxes {
-public:
+  public:
     void attach(HWND owner) { owner_ = owner; }
     void show(const std::string& text, const std::string& title) override;
 
-private:
+  private:
     HWND owner_ = nullptr;
 };
 
 // CD on GetOpenFileNameW / GetSaveFileNameW.
 class CommonFileDialog : public FileDialog {
-public:
+  public:
     void attach(HWND owner) { owner_ = owner; }
     std::optional<std::filesystem::path> showOpen(const FileDialogRequest& request) override;
     std::optional<std::filesystem::path> showSave(const FileDialogRequest& request) override;
 
-private:
+  private:
     std::optional<std::filesystem::path> show(const FileDialogRequest& request, bool save);
     HWND owner_ = nullptr;
 };
 
 // The About dialog as the handlers see it.
 class AboutHost : public AboutDialogHost {
-public:
+  public:
     explicit AboutHost(std::function<void()> show) : show_(std::move(show)) {}
     void showAbout() override { show_(); }
 
-private:
+  private:
     std::function<void()> show_;
 };
 
 class NativeProgram : public ProgramServices {
-public:
+  public:
     void endProgram() override;
     std::filesystem::path applicationDirectory() const override;
     std::string decimalSeparator() const override;

@@ -7,8 +7,8 @@
 namespace quill::platform::win32 {
 namespace {
 
-constexpr std::array<std::uint8_t, 8> kModifierKeys{VK_LSHIFT,   VK_RSHIFT, VK_LCONTROL, VK_RCONTROL,
-                                                    VK_LMENU,    VK_RMENU,  VK_LWIN,     VK_RWIN};
+constexpr std::array<std::uint8_t, 8> kModifierKeys{VK_LSHIFT, VK_RSHIFT, VK_LCONTROL, VK_RCONTROL,
+                                                    VK_LMENU,  VK_RMENU,  VK_LWIN,     VK_RWIN};
 
 bool isExtendedKey(std::uint8_t key) {
     switch (key) {
@@ -122,12 +122,14 @@ std::vector<INPUT> keyStrokeInputs(const KeyStroke& stroke, std::span<const std:
     for (std::uint8_t key : modifiers) inputs.push_back(keyEvent(key, true, layout));
     inputs.push_back(keyEvent(stroke.virtualKey, true, layout));
     inputs.push_back(keyEvent(stroke.virtualKey, false, layout));
-    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it) inputs.push_back(keyEvent(*it, false, layout));
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        inputs.push_back(keyEvent(*it, false, layout));
     restoreHeld(inputs, heldModifiers, layout);
     return inputs;
 }
 
-std::vector<INPUT> unicodeInputs(char32_t character, std::span<const std::uint8_t> heldModifiers, HKL layout) {
+std::vector<INPUT> unicodeInputs(char32_t character, std::span<const std::uint8_t> heldModifiers,
+                                 HKL layout) {
     std::vector<INPUT> inputs;
     releaseHeld(inputs, heldModifiers, layout);
     std::u16string units;

@@ -13,10 +13,16 @@ inline std::wstring toWide(std::string_view utf8) {
     return std::wstring(utf16.begin(), utf16.end());
 }
 
-inline std::wstring toWide(std::u16string_view utf16) { return std::wstring(utf16.begin(), utf16.end()); }
+inline std::wstring toWide(std::u16string_view utf16) {
+    return std::wstring(utf16.begin(), utf16.end());
+}
 
-inline std::u16string toUtf16(std::wstring_view wide) { return std::u16string(wide.begin(), wide.end()); }
+inline std::u16string toUtf16(std::wstring_view wide) {
+    return std::u16string(wide.begin(), wide.end());
+}
 
-inline std::string fromWide(std::wstring_view wide) { return unicode::utf16ToUtf8(toUtf16(wide)); }
+inline std::string fromWide(std::wstring_view wide) {
+    return unicode::utf16ToUtf8(toUtf16(wide));
+}
 
 }  // namespace quill::platform::win32

@@ -6,8 +6,12 @@
 namespace quill::platform::win32 {
 namespace {
 
-HWND toHwnd(WindowHandle window) { return static_cast<HWND>(ULongToHandle(window)); }
-WindowHandle fromHwnd(HWND window) { return HandleToULong(window); }
+HWND toHwnd(WindowHandle window) {
+    return static_cast<HWND>(ULongToHandle(window));
+}
+WindowHandle fromHwnd(HWND window) {
+    return HandleToULong(window);
+}
 
 std::wstring titleOf(HWND window) {
     const int length = GetWindowTextLengthW(window);
@@ -38,7 +42,9 @@ std::unique_ptr<Win32WindowSystem> Win32WindowSystem::create() {
     return std::unique_ptr<Win32WindowSystem>(new Win32WindowSystem());
 }
 
-WindowHandle Win32WindowSystem::desktopWindow() { return fromHwnd(GetDesktopWindow()); }
+WindowHandle Win32WindowSystem::desktopWindow() {
+    return fromHwnd(GetDesktopWindow());
+}
 
 WindowHandle Win32WindowSystem::firstWindow(WindowHandle window) {
     return fromHwnd(GetWindow(toHwnd(window), GW_HWNDFIRST));
@@ -48,7 +54,9 @@ WindowHandle Win32WindowSystem::nextWindow(WindowHandle window) {
     return fromHwnd(GetWindow(toHwnd(window), GW_HWNDNEXT));
 }
 
-std::string Win32WindowSystem::windowTitle(WindowHandle window) { return fromWide(titleOf(toHwnd(window))); }
+std::string Win32WindowSystem::windowTitle(WindowHandle window) {
+    return fromWide(titleOf(toHwnd(window)));
+}
 
 ProcessId Win32WindowSystem::windowProcessId(WindowHandle window) {
     DWORD process = 0;
@@ -99,7 +107,9 @@ bool Win32WindowSystem::setForegroundWindow(WindowHandle window) {
     return SetForegroundWindow(toHwnd(window)) != FALSE;
 }
 
-bool Win32WindowSystem::bringWindowToTop(WindowHandle window) { return BringWindowToTop(toHwnd(window)) != FALSE; }
+bool Win32WindowSystem::bringWindowToTop(WindowHandle window) {
+    return BringWindowToTop(toHwnd(window)) != FALSE;
+}
 
 WindowHandle Win32WindowSystem::foregroundWindow() {
     // A minimised window can stay the active one, but no control of it has the keyboard focus:

@@ -9,7 +9,7 @@
 namespace quill::platform::win32 {
 
 class Win32WindowSystem : public WindowSystem {
-public:
+  public:
     static std::unique_ptr<Win32WindowSystem> create();
     ~Win32WindowSystem() override = default;
 
@@ -30,7 +30,7 @@ public:
 
     bool sendCharacter(char32_t character) override;
 
-private:
+  private:
     Win32WindowSystem() = default;
 };
 
