@@ -22,14 +22,30 @@ constexpr std::string_view kOfficeNamespace = "urn:oasis:names:tc:opendocument:x
 constexpr std::string_view kTextNamespace = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
 constexpr std::string_view kStyleNamespace = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
 constexpr std::string_view kFoNamespace = "urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0";
+constexpr std::string_view kTableNamespace = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
 constexpr std::string_view kDrawNamespace = "urn:oasis:names:tc:opendocument:xmlns:drawing:1.0";
 
-// Collects paragraphs: '\n' between paragraphs, none after the last.
+// Collects paragraphs: '\n' between paragraphs, none after the last. Table cells end with '\t'; the end
+// of a row ends the line instead.
 class ParagraphText {
   public:
     void beginParagraph() {
-        if (paragraphs_ > 0) append("\n", TextFormat{});
-        ++paragraphs_;
+        if (needsBreak_) append("\n", TextFormat{});
+        needsBreak_ = false;
+    }
+    void endParagraph() { needsBreak_ = true; }
+    void endCell() {
+        append("\t", TextFormat{});
+        needsBreak_ = false;
+    }
+    void endRow() {
+        if (!document_.runs.empty() && document_.runs.back().text.ends_with('\t')) {
+            std::string& last = document_.runs.back().text;
+            last.pop_back();
+            if (last.empty()) document_.runs.pop_back();
+        }
+        append("\n", TextFormat{});
+        needsBreak_ = false;
     }
     void append(std::string_view text, const TextFormat& format) {
         size_ += text.size();
@@ -43,7 +59,7 @@ class ParagraphText {
 
   private:
     Document document_;
-    std::size_t paragraphs_ = 0;
+    bool needsBreak_ = false;
     std::size_t size_ = 0;
 };
 
@@ -133,7 +149,15 @@ Document readWordXml(std::string_view documentXml) {
             continue;
         }
         if (name == "p") {
-            if (start) text.beginParagraph();
+            if (start) {
+                text.beginParagraph();
+            } else {
+                text.endParagraph();
+            }
+        } else if (name == "tc" && !start) {
+            text.endCell();
+        } else if (name == "tr" && !start) {
+            text.endRow();
         } else if (name == "r") {
             inRun = start;
             runFormat = TextFormat{};
@@ -296,6 +320,11 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
             skipDepth = 1;
             continue;
         }
+        if (uri == kTableNamespace && !start && paragraphDepth == 0) {
+            if (name == "table-cell") text.endCell();
+            if (name == "table-row") text.endRow();
+            continue;
+        }
         if (uri != kTextNamespace) continue;
         if (name == "p" || name == "h") {
             if (start) {
@@ -306,6 +335,7 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
             } else if (paragraphDepth > 0) {
                 --paragraphDepth;
                 formats.pop_back();
+                if (paragraphDepth == 0) text.endParagraph();
             }
         } else if (name == "span") {
             if (start) {

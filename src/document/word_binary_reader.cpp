@@ -14,10 +14,116 @@ namespace {
     throw ReadError(ReadError::Kind::Broken, reason);
 }
 
+// Tells which cell marks (0x07) end a table row rather than a cell, from the paragraph properties
+// (the row-end paragraph carries the "table terminating paragraph" property). Any inconsistency in these
+// structures only means that rows are not told apart from cells.
+class RowEnds {
+  public:
+    RowEnds(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf) : word_(word) {
+        if (fcPlcf > table.size() || lcbPlcf > table.size() - fcPlcf || lcbPlcf < 12 ||
+            (lcbPlcf - 4) % 8 != 0)
+            return;
+        plcf_ = table.subspan(fcPlcf, lcbPlcf);
+        count_ = (lcbPlcf - 4) / 8;
+    }
+
+    bool isRowEnd(std::size_t fc) const {
+        try {
+            return lookUp(fc);
+        } catch (const ReadError&) {
+            return false;
+        }
+    }
+
+  private:
+    static constexpr std::size_t kPage = 512;
+    static constexpr std::uint16_t kTableTerminatingParagraph = 0x2417;
+
+    bool lookUp(std::size_t fc) const {
+        // The page of paragraph properties whose range holds the character.
+        std::size_t low = 0, high = count_;
+        while (low < high) {
+            const std::size_t middle = (low + high) / 2;
+            if (readU32(plcf_, 4 * (middle + 1)) <= fc) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        if (low >= count_ || readU32(plcf_, 4 * low) > fc) return false;
+        const std::size_t pageNumber = readU32(plcf_, 4 * (count_ + 1) + 4 * low) & 0x3FFFFF;
+        if (word_.size() < kPage || pageNumber >= word_.size() / kPage) return false;
+        const Bytes page = word_.subspan(pageNumber * kPage, kPage);
+        const std::size_t runs = page[kPage - 1];
+        if (4 * (runs + 1) + 13 * runs > kPage - 1) return false;
+        for (std::size_t run = 0; run < runs; ++run) {
+            if (fc < readU32(page, 4 * run) || fc >= readU32(page, 4 * (run + 1))) continue;
+            const std::size_t offset = 2 * std::size_t{page[4 * (runs + 1) + 13 * run]};
+            if (offset == 0 || offset + 2 > kPage) return false;
+            std::size_t start = offset + 1;
+            std::size_t length = 2 * std::size_t{page[offset]} - 1;
+            if (page[offset] == 0) {
+                start = offset + 2;
+                length = 2 * std::size_t{page[offset + 1]};
+            }
+            if (start + length > kPage || length < 2) return false;
+            return hasTableTerminatingMark(page.subspan(start + 2, length - 2));  // after the style index
+        }
+        return false;
+    }
+
+    static bool hasTableTerminatingMark(Bytes properties) {
+        std::size_t position = 0;
+        while (position + 2 <= properties.size()) {
+            const std::uint16_t sprm = readU16(properties, position);
+            position += 2;
+            std::size_t operand = 0;
+            switch (sprm >> 13) {
+                case 0:
+                case 1:
+                    operand = 1;
+                    break;
+                case 2:
+                case 4:
+                case 5:
+                    operand = 2;
+                    break;
+                case 3:
+                    operand = 4;
+                    break;
+                case 7:
+                    operand = 3;
+                    break;
+                default:  // variable length
+                    if (sprm == 0xD608) {
+                        operand = 1 + std::size_t{readU16(properties, position)};  // table definition
+                    } else if (sprm == 0xC615 && position < properties.size() &&
+                               properties[position] == 255) {
+                        return false;  // tab changes too long for their own length byte: stop here
+                    } else {
+                        if (position >= properties.size()) return false;
+                        operand = 1 + std::size_t{properties[position]};
+                    }
+            }
+            if (sprm == kTableTerminatingParagraph && position < properties.size())
+                return properties[position] != 0;
+            position += operand;
+        }
+        return false;
+    }
+
+    Bytes word_;
+    Bytes plcf_;
+    std::size_t count_ = 0;
+};
+
 // The shown text of the main document, built character by character.
 class MainTextBuilder {
   public:
-    void add(char32_t c) {
+    explicit MainTextBuilder(const RowEnds& rowEnds) : rowEnds_(rowEnds) {}
+
+    // `fc` is where the character is stored in the WordDocument stream.
+    void add(char32_t c, std::size_t fc) {
         switch (c) {
             case 0x13:  // field begins: its code is hidden until the separator
                 if (fields_.size() < kMaxFieldDepth) {
@@ -50,8 +156,13 @@ class MainTextBuilder {
             case 0x0C:  // page or section break
                 text_.push_back('\n');
                 return;
-            case 0x07:  // end of a table cell or row
-                text_.push_back('\t');
+            case 0x07:  // end of a table cell, or of a row: the row's last cell then ends the line
+                if (rowEnds_.isRowEnd(fc)) {
+                    if (!text_.empty() && text_.back() == '\t') text_.pop_back();
+                    text_.push_back('\n');
+                } else {
+                    text_.push_back('\t');
+                }
                 return;
             case 0x09:
                 text_.push_back('\t');
@@ -75,6 +186,7 @@ class MainTextBuilder {
 
   private:
     static constexpr std::size_t kMaxFieldDepth = 64;
+    const RowEnds& rowEnds_;
     std::string text_;
     std::vector<bool> fields_;
     std::size_t excessFields_ = 0;
@@ -151,7 +263,10 @@ Document readWordBinary(Bytes bytes) {
     const std::size_t pieceCount = (plcLength - 4) / 12;
     const Bytes plc = table.subspan(plcOffset, plcLength);
 
-    MainTextBuilder builder;
+    constexpr std::size_t kPapxIndex = 13;
+    const RowEnds rowEnds(word, table, readU32(word, offset + 8 * kPapxIndex),
+                          readU32(word, offset + 8 * kPapxIndex + 4));
+    MainTextBuilder builder(rowEnds);
     std::uint32_t previousEnd = 0;
     for (std::size_t piece = 0; piece < pieceCount; ++piece) {
         const std::uint32_t cpStart = readU32(plc, 4 * piece);
@@ -168,13 +283,21 @@ Document readWordBinary(Bytes bytes) {
             broken("ein Textstück liegt hinter dem Datenende");
         if (compressed) {
             for (std::size_t i = 0; i < count; ++i)
-                builder.add(code_pages::decodeByte(1252, word[start + i]));
+                builder.add(code_pages::decodeByte(1252, word[start + i]), start + i);
         } else {
-            std::u16string units(count, u'\0');
             for (std::size_t i = 0; i < count; ++i) {
-                units[i] = static_cast<char16_t>(word[start + 2 * i] | (word[start + 2 * i + 1] << 8));
+                const std::size_t at = start + 2 * i;
+                char32_t c = readU16(word, at);
+                if (c >= 0xD800 && c <= 0xDBFF && i + 1 < count) {
+                    const char32_t low = readU16(word, at + 2);
+                    if (low >= 0xDC00 && low <= 0xDFFF) {
+                        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                        ++i;
+                    }
+                }
+                if (c >= 0xD800 && c <= 0xDFFF) c = U'\uFFFD';  // a lone surrogate
+                builder.add(c, at);
             }
-            for (const char32_t c : unicode::utf16ToUtf32(units)) builder.add(c);
         }
     }
 

@@ -43,6 +43,11 @@ INSTANTIATE_TEST_SUITE_P(
                       Fixture{"formatted_source.docx", "formatted_expected.txt", Format::WordXml},
                       // The writer stores the page number field of an .odt without layout as "0".
                       Fixture{"formatted_source.odt", "formatted_expected_odt.txt", Format::OpenDocument},
+                      // A table: cells end with a tab, the end of a row ends the line.
+                      Fixture{"table_source.doc", "table_expected.txt", Format::WordBinary},
+                      Fixture{"table_source.rtf", "table_expected.txt", Format::Rtf},
+                      Fixture{"table_source.docx", "table_expected.txt", Format::WordXml},
+                      Fixture{"table_source.odt", "table_expected.txt", Format::OpenDocument},
                       Fixture{"pandoc_source.docx", "pandoc_expected.txt", Format::WordXml},
                       Fixture{"pandoc_source.odt", "pandoc_expected.txt", Format::OpenDocument},
                       Fixture{"pandoc_source.rtf", "pandoc_expected.txt", Format::Rtf}),
