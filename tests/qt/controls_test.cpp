@@ -1,0 +1,239 @@
+// The Qt adapters behind the control interfaces: editor text, timer, message boxes, file dialog.
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTextTable>
+#include <QTimer>
+#include <functional>
+
+#include "app/main_window_logic.h"
+#include "app/qt/qt_controls.h"
+
+using namespace quill;
+
+namespace {
+
+// Runs `inspect` on the next modal dialog once it is up; `inspect` returns false to keep waiting.
+void whenModal(std::function<bool(QWidget*)> inspect) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, inspect] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal && inspect(modal)) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(20);
+}
+
+}  // namespace
+
+class ControlsTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void editorTextIsExactWithCrLf() {
+        QTextEdit edit;
+        qt::RichTextEditor editor(edit);
+        QTextCursor cursor(edit.document());
+        cursor.insertText(QString::fromUtf8("ein\u00A0Wort\t€"));
+        cursor.insertBlock();
+        cursor.insertText(QString::fromUtf8("𝄞 zwei"));
+        cursor.insertText(QString(QChar::LineSeparator));  // Shift+Enter
+        cursor.insertBlock();
+        QCOMPARE(editor.plainText(), std::u16string(u"ein\u00A0Wort\t€\r\n𝄞 zwei\r\n\r\n"));
+
+        // Embedded objects and table frames leave no marks in the text.
+        QTextEdit tableEdit;
+        qt::RichTextEditor tables(tableEdit);
+        QTextCursor at(tableEdit.document());
+        at.insertText("vor");
+        QTextTable* table = at.insertTable(1, 2);
+        table->cellAt(0, 0).firstCursorPosition().insertText("a");
+        table->cellAt(0, 1).firstCursorPosition().insertText("b");
+        at.movePosition(QTextCursor::End);
+        at.insertText(QString(QChar::ObjectReplacementCharacter));
+        at.insertText("nach");
+        const std::u16string text = tables.plainText();
+        for (char16_t c : text) QVERIFY(c != 0xFDD0 && c != 0xFDD1 && c != 0xFFFC);
+        QVERIFY(text.find(u"vor") == 0);
+        QVERIFY(text.find(u"nach") != std::u16string::npos);
+    }
+
+    void revisionChangesOnEditsOnly() {
+        QTextEdit edit;
+        qt::RichTextEditor editor(edit);
+        const auto start = editor.revision();
+        (void)editor.plainText();
+        QCOMPARE(editor.revision(), start);
+        QTest::keyClicks(&edit, "a");
+        const auto typed = editor.revision();
+        QVERIFY(typed != start);
+        editor.clear();
+        QVERIFY(editor.revision() != typed);
+        QVERIFY(editor.plainText().empty());
+        const auto cleared = editor.revision();
+        QTest::keyClicks(&edit, "b");  // the editor still reports edits after being cleared
+        QVERIFY(editor.revision() != cleared);
+        QCOMPARE(editor.plainText(), std::u16string(u"b"));
+    }
+
+    void loadedDocumentKeepsItsLooks() {
+        QTextEdit edit;
+        QFont courier("Courier New", 9, QFont::Bold);
+        edit.setFont(courier);
+        qt::RichTextEditor editor(edit);
+
+        document::Document rich;
+        rich.format = document::Format::Rtf;
+        rich.append("normal ");
+        document::TextFormat red;
+        red.italic = true;
+        red.underline = true;
+        red.pointSize = 14;
+        red.color = 0xC00000;
+        red.fontFamily = "Liberation Serif";
+        rich.append("rot\nzweite", red);
+        const auto before = editor.revision();
+        editor.setDocument(rich);
+        QVERIFY(editor.revision() != before);
+        QCOMPARE(editor.plainText(), std::u16string(u"normal rot\r\nzweite"));
+        QTextCursor cursor(edit.document());
+        cursor.setPosition(2);
+        QCOMPARE(cursor.charFormat().fontWeight(), int(QFont::Normal));
+        cursor.setPosition(9);
+        const QTextCharFormat looks = cursor.charFormat();
+        QVERIFY(looks.fontItalic() && looks.fontUnderline() && !looks.fontStrikeOut());
+        QCOMPARE(looks.fontPointSize(), 14.0);
+        QCOMPARE(looks.foreground().color(), QColor(0xC0, 0, 0));
+        QCOMPARE(looks.fontFamilies().toStringList(), QStringList{"Liberation Serif"});
+
+        // Plain text takes the editor's own bold font.
+        document::Document plain;
+        plain.append("schlicht\n");
+        editor.setDocument(plain);
+        QCOMPARE(editor.plainText(), std::u16string(u"schlicht\r\n"));
+        cursor = QTextCursor(edit.document());
+        cursor.setPosition(3);
+        QCOMPARE(QFontInfo(cursor.charFormat().font()).bold(), true);
+    }
+
+    void timerWithIntervalZeroDoesNotTick() {
+        int ticks = 0;
+        qt::QtPacingTimer timer([&] { ++ticks; });
+        timer.setInterval(0);
+        timer.setEnabled(true);
+        QVERIFY(timer.enabled());
+        QTest::qWait(200);
+        QCOMPARE(ticks, 0);
+        timer.setInterval(20);
+        QTRY_VERIFY(ticks >= 3);
+        timer.setEnabled(false);
+        const int stopped = ticks;
+        QTest::qWait(100);
+        QCOMPARE(ticks, stopped);
+        timer.setInterval(0);
+        timer.setInterval(20);  // a new interval does not enable a stopped timer
+        QTest::qWait(100);
+        QCOMPARE(ticks, stopped);
+        QVERIFY(!timer.ticking());
+    }
+
+    void messageBoxHasOnlyOkAndNoIcon() {
+        bool seen = false;
+        QString title, text;
+        int buttons = 0;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        Qt::TextFormat format = Qt::RichText;
+        whenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) return false;
+            seen = true;
+            title = box->windowTitle();
+            text = box->text();
+            buttons = static_cast<int>(box->buttons().size());
+            icon = box->icon();
+            format = box->textFormat();
+            QTest::keyClick(box, Qt::Key_Return);
+            return true;
+        });
+        qt::QtMessageBoxes().show(app::kFeaturesText, app::kFeaturesTitle);
+        QVERIFY(seen);
+        QCOMPARE(title, QString("New Features v2, Dude!"));
+        QCOMPARE(buttons, 1);
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(format, Qt::PlainText);
+        QVERIFY(text.startsWith("Neue Features...\n- Word (.doc)"));
+        QVERIFY(text.contains("(Bug fixed <- hach, das sag ich gern *g*)\n"));
+        QVERIFY(!text.contains('\r'));
+    }
+
+    void filterBecomesQtNameFilters() {
+        QCOMPARE(qt::toQtNameFilters(app::kFileFilter),
+                 (QStringList{"Textdateien (*.txt)", "Word-Dokumente (*.doc)", "Rich-Text Dokumente (*.RTF)",
+                              "Alle Dateien (*.*)"}));
+        QCOMPARE(qt::toQtNameFilters("Bilder|*.png;*.gif|ohne Muster"), QStringList{"Bilder (*.png;*.gif)"});
+    }
+
+    void fileDialogStartsWhereAsked() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        app::FileDialogRequest request{"Datei öffnen...", folder.path().toStdString(), app::kFileFilter, 1};
+
+        QString title, directory, filter;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (!dialog) return false;
+            title = dialog->windowTitle();
+            directory = dialog->directory().absolutePath();
+            filter = dialog->selectedNameFilter();
+            dialog->reject();
+            return true;
+        });
+        qt::QtFileDialog files;
+        QCOMPARE(files.showOpen(request), std::optional<std::filesystem::path>());  // cancelled
+        QCOMPARE(title, QString("Datei öffnen..."));
+        QCOMPARE(directory, QDir(folder.path()).absolutePath());
+        QCOMPARE(filter, QString("Textdateien (*.txt)"));
+
+        QFile existing(folder.filePath("alt.txt"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        bool asksBeforeReplacing = true;
+        whenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            if (!dialog) return false;
+            asksBeforeReplacing = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            if (!name) return false;
+            name->setText("alt.txt");
+            static_cast<QDialog*>(dialog)->accept();
+            return true;
+        });
+        request.title = "Datei speichern...";
+        const auto chosen = files.showSave(request);
+        QVERIFY(chosen);
+        QCOMPARE(QString::fromStdString(chosen->string()), folder.filePath("alt.txt"));
+        QVERIFY(!asksBeforeReplacing);
+    }
+
+    // Run by CTest under LC_ALL=de_DE.UTF-8 and LC_ALL=en_US.UTF-8.
+    void systemLocaleSeparator() {
+        const QByteArray locale = qgetenv("LC_ALL");
+        if (!locale.startsWith("de") && !locale.startsWith("en")) QSKIP("needs LC_ALL=de_* or en_*");
+        QCOMPARE(qt::QtProgramServices().decimalSeparator(),
+                 std::string(locale.startsWith("de") ? "," : "."));
+    }
+};
+
+QTEST_MAIN(ControlsTest)
+#include "controls_test.moc"
