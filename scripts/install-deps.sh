@@ -12,7 +12,7 @@ packages=(
   # Windows program
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   # real windows for the tests
-  xvfb xauth openbox xterm xdotool x11-xkb-utils x11-utils x11-apps imagemagick wine wine64
+  xvfb xauth openbox xterm xdotool xclip x11-xkb-utils x11-utils x11-apps imagemagick wine wine64
 )
 
 missing=()
