@@ -30,13 +30,18 @@ constexpr std::string_view kDrawNamespace = "urn:oasis:names:tc:opendocument:xml
 class ParagraphText {
   public:
     void beginParagraph() {
-        if (needsBreak_) append("\n", TextFormat{});
+        if (needsBreak_) put("\n", TextFormat{});
         needsBreak_ = false;
+        pendingPageBreak_ = false;
     }
-    void endParagraph() { needsBreak_ = true; }
+    void endParagraph() {
+        needsBreak_ = true;
+        pendingPageBreak_ = false;
+    }
     void endCell() {
-        append("\t", TextFormat{});
+        put("\t", TextFormat{});
         needsBreak_ = false;
+        pendingPageBreak_ = false;
     }
     void endRow() {
         if (!document_.runs.empty() && document_.runs.back().text.ends_with('\t')) {
@@ -44,13 +49,19 @@ class ParagraphText {
             last.pop_back();
             if (last.empty()) document_.runs.pop_back();
         }
-        append("\n", TextFormat{});
+        put("\n", TextFormat{});
         needsBreak_ = false;
+        pendingPageBreak_ = false;
     }
+    // A page or column break between text of one paragraph starts a new line; at the start or the end
+    // of a paragraph it adds none of its own.
+    void pageBreak() { pendingPageBreak_ = true; }
+
     void append(std::string_view text, const TextFormat& format) {
-        size_ += text.size();
-        if (size_ > kMaxPartBytes) throw ReadError(ReadError::Kind::Broken, "der Text ist unzulässig lang");
-        document_.append(text, format);
+        if (text.empty()) return;
+        if (pendingPageBreak_ && !atLineStart()) put("\n", format);
+        pendingPageBreak_ = false;
+        put(text, format);
     }
     Document take(Format format) {
         document_.format = format;
@@ -58,8 +69,18 @@ class ParagraphText {
     }
 
   private:
+    bool atLineStart() const {
+        return needsBreak_ || document_.runs.empty() || document_.runs.back().text.back() == '\n';
+    }
+    void put(std::string_view text, const TextFormat& format) {
+        size_ += text.size();
+        if (size_ > kMaxPartBytes) throw ReadError(ReadError::Kind::Broken, "der Text ist unzulässig lang");
+        document_.append(text, format);
+    }
+
     Document document_;
     bool needsBreak_ = false;
+    bool pendingPageBreak_ = false;
     std::size_t size_ = 0;
 };
 
@@ -170,7 +191,15 @@ Document readWordXml(std::string_view documentXml) {
             inText = start && inRun;
         } else if (start && inRun && !hidden) {
             if (name == "tab") text.append("\t", runFormat);
-            if (name == "br" || name == "cr") text.append("\n", runFormat);
+            if (name == "cr") text.append("\n", runFormat);
+            if (name == "br") {
+                const std::string* type = xml.attribute(xml.namespaceUri(), "type");
+                if (!type || *type == "textWrapping") {
+                    text.append("\n", runFormat);
+                } else {
+                    text.pageBreak();
+                }
+            }
             if (name == "noBreakHyphen") text.append("\u2011", runFormat);
         }
     }

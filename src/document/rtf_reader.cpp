@@ -34,6 +34,7 @@ constexpr std::size_t kMaxGroupDepth = 256;
 
 enum class Word {
     Unknown,
+    PageBreak,
     Binary,
     Unicode,
     UnicodeSkip,
@@ -93,7 +94,8 @@ const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
                                                             {"fs", {Word::FontSize}},
                                                             {"cf", {Word::Color}},
                                                             {"line", {Word::Character, U'\n'}},
-                                                            {"page", {Word::Character, U'\n'}},
+                                                            {"page", {Word::PageBreak}},
+                                                            {"sect", {Word::PageBreak}},
                                                             {"tab", {Word::Character, U'\t'}},
                                                             {"cell", {Word::Character, U'\t'}},
                                                             {"nestcell", {Word::Character, U'\t'}},
@@ -389,6 +391,10 @@ class RtfReader {
             case Word::RowEnd:
                 endTableRow();
                 break;
+            case Word::PageBreak:
+                // A page or section break starts a new line, unless one has just begun.
+                if (!atLineStart()) paragraphMark();
+                break;
             case Word::Character:
                 emitSpecial(found->second.character);
                 break;
@@ -510,6 +516,11 @@ class RtfReader {
         takePendingSurrogate();
         pendingFor(state().format).push_back('\n');
         endsWithParagraphMark_ = true;
+    }
+
+    bool atLineStart() const {
+        if (!pending_.empty()) return pending_.back() == '\n';
+        return document_.runs.empty() || document_.runs.back().text.back() == '\n';
     }
 
     // A row ends its last cell: the tab after that cell becomes the line break.

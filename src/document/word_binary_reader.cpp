@@ -149,12 +149,15 @@ class MainTextBuilder {
         for (const bool inResult : fields_) {
             if (!inResult) return;
         }
+        if (c != 0x0C) takePageBreak(c);
         endsWithParagraphMark_ = c == 0x0D;
         switch (c) {
             case 0x0D:  // paragraph mark
             case 0x0B:  // line break
-            case 0x0C:  // page or section break
                 text_.push_back('\n');
+                return;
+            case 0x0C:  // page or section break: see takePageBreak
+                pendingPageBreak_ = true;
                 return;
             case 0x07:  // end of a table cell, or of a row: the row's last cell then ends the line
                 if (rowEnds_.isRowEnd(fc)) {
@@ -185,7 +188,17 @@ class MainTextBuilder {
     }
 
   private:
+    // A page or section break between text starts a new line; next to a paragraph or line end, or at
+    // the start of a line, it adds none of its own.
+    void takePageBreak(char32_t next) {
+        if (!pendingPageBreak_) return;
+        pendingPageBreak_ = false;
+        if (next == 0x0D || next == 0x0B || text_.empty() || text_.back() == '\n') return;
+        text_.push_back('\n');
+    }
+
     static constexpr std::size_t kMaxFieldDepth = 64;
+    bool pendingPageBreak_ = false;
     const RowEnds& rowEnds_;
     std::string text_;
     std::vector<bool> fields_;

@@ -48,6 +48,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Fixture{"table_source.rtf", "table_expected.txt", Format::Rtf},
                       Fixture{"table_source.docx", "table_expected.txt", Format::WordXml},
                       Fixture{"table_source.odt", "table_expected.txt", Format::OpenDocument},
+                      // A page break before the second paragraph adds no empty line.
+                      Fixture{"pagebreak_source.doc", "pagebreak_expected.txt", Format::WordBinary},
+                      Fixture{"pagebreak_source.rtf", "pagebreak_expected.txt", Format::Rtf},
+                      Fixture{"pagebreak_source.docx", "pagebreak_expected.txt", Format::WordXml},
                       Fixture{"pandoc_source.docx", "pandoc_expected.txt", Format::WordXml},
                       Fixture{"pandoc_source.odt", "pandoc_expected.txt", Format::OpenDocument},
                       Fixture{"pandoc_source.rtf", "pandoc_expected.txt", Format::Rtf}),

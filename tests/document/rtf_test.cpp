@@ -50,6 +50,7 @@ TEST(RtfParagraphs, OnlyTheFinalParagraphMarkIsDropped) {
     EXPECT_EQ(rtf("a\\par b\\par\\par"), "a\nb\n");
     EXPECT_EQ(rtf("a\\line"), "a\n");
     EXPECT_EQ(rtf("\\par"), "");
+    EXPECT_EQ(rtf("a\\page b\\par\\page c\\sect d"), "a\nb\nc\nd");
 }
 
 TEST(RtfDestinations, NonTextIsSkipped) {

@@ -31,6 +31,11 @@ TEST(WordCharacters, SpecialCharactersBecomeWhatTheyShow) {
                          true}}),
               "a\tb\u2011cde");
     EXPECT_EQ(wordText({{u"Zelle\x0007Zelle\x0007\x0007\r", false}}), "Zelle\tZelle\t\t");
+    // A page break between text starts a line; beside a paragraph end it adds none.
+    EXPECT_EQ(wordText({{u"a\x000C\rb\r\x000C"
+                         u"c\r",
+                         true}}),
+              "a\nb\nc");
     // Only the very last paragraph mark is dropped: an empty last paragraph stays.
     EXPECT_EQ(wordText({{u"a\r\r", true}}), "a\n");
 }
