@@ -9,6 +9,7 @@
 #include <windows.h>
 // Headers that need windows.h first.
 #include <commctrl.h>
+#include <dlgs.h>
 #include <richedit.h>
 #include <shellapi.h>
 
@@ -41,7 +42,10 @@ namespace {
 int failures = 0;
 
 void check(bool ok, const std::string& what) {
-    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+    std::string line;
+    for (char c : what)
+        line += c == '\n' ? std::string(" / ") : c == '\r' ? std::string() : std::string(1, c);
+    std::printf("%s %s\n", ok ? "ok  " : "FAIL", line.c_str());
     std::fflush(stdout);
     if (!ok) ++failures;
 }
@@ -423,6 +427,131 @@ int keys() {
     return failures;
 }
 
+// The file dialog's name field: an edit inside the combo box cmb13 (Explorer style), or edt1.
+HWND fileNameField(HWND dialog) {
+    struct Search {
+        HWND found = nullptr;
+    } search;
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(parameter);
+            if (_wcsicmp(classOf(child).c_str(), L"Edit") == 0 &&
+                (GetDlgCtrlID(child) == cmb13 || GetDlgCtrlID(child) == edt1)) {
+                s->found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The folder the dialog shows first: the text of its "look in" box (cmb2).
+std::wstring dialogFolder(HWND dialog) {
+    return textOf(GetDlgItem(dialog, cmb2));
+}
+
+std::wstring programFolderName() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return std::filesystem::path(path).parent_path().filename().wstring();
+}
+
+bool chooseInDialog(const std::wstring& title, const std::wstring& path) {
+    const HWND dialog = findTopLevel(title, 10000);
+    check(dialog != nullptr, "the dialog \"" + fromWide(title) + "\" opens");
+    if (!dialog) return false;
+    check(dialogFolder(dialog) == programFolderName(),
+          "it starts in the program's folder (" + fromWide(dialogFolder(dialog)) + ")");
+    if (path.empty()) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    } else {
+        const HWND field = fileNameField(dialog);
+        check(field != nullptr, "it has a file name field");
+        if (!field) return false;
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    return waitFor([&] { return !IsWindow(dialog); }, 10000);
+}
+
+// The control's text with every line break as LF.
+std::string crLfToLf(const std::wstring& text) {
+    std::string out;
+    const std::string utf8 = fromWide(text);
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        if (utf8[i] == '\r') {
+            out += '\n';
+            if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+        } else {
+            out += utf8[i];
+        }
+    }
+    return out;
+}
+
+std::string readBytes(const std::wstring& path);
+
+int files() {
+    const HWND main = findMain();
+    if (!main) return 1;
+    const HWND editor = controlOf(main, app::layout::ControlId::Text1);
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring saved = std::wstring(temp) + L"quillpost-gespeichert.txt";
+    const std::wstring rtf = std::wstring(temp) + L"quillpost-brief.rtf";
+    DeleteFileW(saved.c_str());
+
+    // Save: the editor's plain text, in the ANSI code page, lines with CR LF.
+    SendMessageW(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Zeile 1\r\nGr\u00fc\u00dfe \u20ac"));
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(menuIdOf("mnu_datei_speichern"), 0), 0);
+    check(chooseInDialog(toWide(std::string(app::kSaveDialogTitle)), saved),
+          "a name chosen in the save dialog");
+    std::string bytes;
+    waitFor(
+        [&] {
+            bytes = readBytes(saved);
+            return !bytes.empty();
+        },
+        5000);
+    std::printf("ANSI code page %u\n", GetACP());
+    const std::string expected = GetACP() == 1252 ? "Zeile 1\r\nGr\xFC\xDF"
+                                                    "e \x80"
+                                                  : bytes;
+    check(bytes == expected || bytes == expected + "\r\n",
+          "the saved file holds the text in code page 1252 with CR LF (" + show(bytes.size()) + " bytes)");
+
+    // Open: a rich-text file comes in with its text.
+    {
+        std::ofstream out(std::filesystem::path(rtf), std::ios::binary);
+        out << "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\f0 Fett: {\\b dick}\\par zweite Zeile "
+               "\\'e4\\'f6\\'fc}";
+    }
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(menuIdOf("mnu_datei_oeffnen"), 0), 0);
+    check(chooseInDialog(toWide(std::string(app::kOpenDialogTitle)), rtf),
+          "a file chosen in the open dialog");
+    const std::string loaded = "Fett: dick\nzweite Zeile \xC3\xA4\xC3\xB6\xC3\xBC";
+    check(waitFor([&] { return crLfToLf(textOf(editor)) == loaded; }, 5000),
+          "the editor shows the loaded text: " + crLfToLf(textOf(editor)));
+
+    // Cancelling the open dialog leaves the editor as it was.
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(menuIdOf("mnu_datei_oeffnen"), 0), 0);
+    check(chooseInDialog(toWide(std::string(app::kOpenDialogTitle)), L""), "the open dialog cancelled");
+    check(crLfToLf(textOf(editor)) == loaded, "the editor is untouched");
+
+    // Alt+L presses "Text &löschen".
+    check(focusControl(main, controlOf(main, app::layout::ControlId::Command1)), "Command1 has the focus");
+    keyEvent(VK_MENU, true);
+    keyEvent('L', true);
+    keyEvent('L', false);
+    keyEvent(VK_MENU, false);
+    check(waitFor([&] { return textOf(editor).empty(); }, 5000), "Alt+L clears the editor");
+    DeleteFileW(saved.c_str());
+    DeleteFileW(rtf.c_str());
+    return failures;
+}
+
 int closeWithAbout() {
     const HWND main = findMain();
     if (!main) return 1;
@@ -440,7 +569,7 @@ int closeWithAbout() {
     return failures;
 }
 
-std::string readFile(const std::wstring& path) {
+std::string readBytes(const std::wstring& path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -491,7 +620,7 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
                 for (int i = 0; i < 8; ++i)
                     SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr);
             }
-            received = readFile(outputFile);
+            received = readBytes(outputFile);
             return received.size() >= expected.size();
         },
         fast ? 90000 : 30000);
@@ -550,6 +679,7 @@ int main() {
     if (command == L"window") return window();
     if (command == L"about") return aboutDialog();
     if (command == L"keys") return keys();
+    if (command == L"files") return files();
     if (command == L"layout") return layoutReport();
     if (command == L"close-with-about") return closeWithAbout();
     if (command == L"type" && count == 5)

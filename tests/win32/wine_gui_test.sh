@@ -85,6 +85,7 @@ window)
     convert "$outdir/screen.png" -crop "${w}x${h}+${x}+${y}" +repage "$outdir/windows-main-window.png"
     echo "screenshot of the main window: $outdir/windows-main-window.png (${w}x${h})"
     run "$bindir/driver.exe" about
+    run "$bindir/driver.exe" files
     run "$bindir/driver.exe" keys
     ;;
 typing)
