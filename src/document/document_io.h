@@ -23,6 +23,9 @@ using ReadResult = std::variant<Document, Failure>;
 
 // Decides the format from the content (RTF, Word 97-2003, Word 2007+, OpenDocument text, plain
 // text) and reads it. `displayName` is used in messages only.
+// Paragraphs are joined by '\n' with none after the last one (a writer's closing paragraph mark opens
+// no empty paragraph); line breaks inside a paragraph are '\n' too. Table cells end with '\t' and the
+// end of a row ends the line. Plain text keeps its line breaks exactly, as '\n'.
 ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName);
 // Reads a file; a missing, unreadable, oversized or broken file gives a Failure.
 ReadResult readDocumentFile(const std::filesystem::path& path);
@@ -33,11 +36,13 @@ struct SaveEncoding {
     unsigned ansiCodePage = 0;
 };
 
-// Encodes text (UTF-8, any line breaks) with CR LF line breaks under the given policy.
+// Encodes text (UTF-8, any line breaks) with CR LF line breaks under the given policy. Nothing is
+// added at the end: the text ends with CR LF only when it ends with a line break.
 std::string encodeForSave(const std::string& utf8Text, SaveEncoding encoding);
 
 // Writes the text atomically: a temporary file beside the target, renamed over it. On failure the
-// old file is untouched and the Failure says why, in German.
+// old file is untouched, the temporary file is gone and the Failure says why, in German. A
+// write-protected file is not replaced; a symbolic link is followed, so the link stays.
 std::optional<Failure> savePlainTextFile(const std::filesystem::path& path, const std::string& utf8Text,
                                          SaveEncoding encoding);
 
