@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Window tests of the Windows build under Wine on an Xvfb display of their own.
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window-dpi DPI
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR typing us|de fast|timer
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR run PROGRAM.exe [ARGS...]
 # BIN-DIR holds Quillpost.exe, driver.exe and receiver.exe. Every process started here is ended on
@@ -22,8 +23,12 @@ fi
 wineserver -k 9>&- 2>/dev/null || true
 
 pids=()
+restore_dpi=false
 cleanup() {
     status=$?
+    if $restore_dpi; then
+        wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 9>&- || true
+    fi
     wineserver -k 9>&- 2>/dev/null || true
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
@@ -87,6 +92,16 @@ window)
     run "$bindir/driver.exe" about
     run "$bindir/driver.exe" files
     run "$bindir/driver.exe" keys
+    ;;
+window-dpi)
+    # The same window on a screen of 144 DPI: every place and size scales with it.
+    restore_dpi=true
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 9>&-
+    wineserver -k 9>&- 2>/dev/null || true
+    start "$bindir/Quillpost.exe"
+    run "$bindir/driver.exe" warning
+    run "$bindir/driver.exe" window
+    run "$bindir/driver.exe" about
     ;;
 typing)
     layout=$1 pace=$2
