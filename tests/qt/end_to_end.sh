@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# The real Linux program under Xvfb with openbox:
+#  1. the acceptance text, pasted into the editor, reaches a real X client (xterm running cat)
+#     exactly, at the slider's pace, after Alt+T;
+#  2. Ctrl+X in the editor and Alt+X end the process at once;
+#  3. closing the main window leaves an open About dialog, and the program ends when it closes too.
+# Usage: end_to_end.sh <quillpost> <print_acceptance_text>
+set -uo pipefail
+
+program=$1
+print_text=$2
+display_number=${QUILL_QT_E2E_DISPLAY:-96}
+export DISPLAY=:$display_number
+export LC_ALL=C.UTF-8
+work=$(mktemp -d)
+pids=()
+
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log" >&2
+  exit 1
+}
+
+# Waits up to $2 seconds (default 10) for a window whose whole title matches $1; prints its id.
+wait_window() {
+  local deadline=$((SECONDS + ${2:-10})) id
+  while ((SECONDS < deadline)); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for process $1 to end; returns its exit status, or 124 when it did not end.
+wait_exit() {
+  local deadline=$((SECONDS + $2))
+  while ((SECONDS < deadline)); do
+    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; return $?; fi
+    sleep 0.05
+  done
+  return 124
+}
+
+start_program() {
+  "$program" >"$work/program.log" 2>&1 &
+  program_pid=$!
+  pids+=("$program_pid")
+  main=$(wait_window '^UO Quillpost v2' 15) || fail "the main window did not appear"
+  xdotool windowactivate --sync "$main" >/dev/null 2>&1
+  sleep 0.3
+}
+
+[ -e "/tmp/.X${display_number}-lock" ] && fail "display :$display_number is taken"
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+openbox >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+
+"$print_text" >"$work/expected.txt" || fail "no acceptance text"
+xterm -u8 -T "Ultima Online - Test" -e sh -c "stty -echo -icanon min 1; exec cat > '$work/received.txt'" &
+pids+=($!)
+wait_window '^Ultima Online - Test$' >/dev/null || fail "the receiver did not appear"
+sleep 0.5
+
+# --- 1. typing ---------------------------------------------------------------------------------
+start_program
+xclip -quiet -selection clipboard -i <"$work/expected.txt" >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.3
+xdotool key Tab Tab Tab Tab ctrl+v   # Command1 -> ... -> Text1, paste
+sleep 1
+xdotool key ctrl+Tab Left            # Slider1 from 2 to 1: 100 ms per character
+sleep 0.3
+characters=$(wc -m <"$work/expected.txt")
+expected_bytes=$(stat -c %s "$work/expected.txt")
+started=$(date +%s%N)
+xdotool key alt+t
+deadline=$((SECONDS + characters / 5 + 30))
+while ((SECONDS < deadline)); do
+  size=$(stat -c %s "$work/received.txt" 2>/dev/null || echo 0)
+  ((size >= expected_bytes)) && break
+  sleep 0.2
+done
+finished=$(date +%s%N)
+sleep 1  # nothing more may follow
+if ! cmp -s "$work/expected.txt" "$work/received.txt"; then
+  echo "--- expected vs received:" >&2
+  diff <(od -c "$work/expected.txt") <(od -c "$work/received.txt") | head -40 >&2
+  fail "the receiver did not get exactly the acceptance text"
+fi
+elapsed_ms=$(((finished - started) / 1000000))
+awk -v c="$characters" -v b="$expected_bytes" -v ms="$elapsed_ms" \
+  'BEGIN { printf "typed %d characters (%d bytes) in %.1f s: %.0f ms per character at a delay of 100 ms\n", c, b, ms / 1000, ms / c }'
+# One character per tick: the text cannot arrive sooner than its ticks allow.
+((elapsed_ms * 100 < (characters - 1) * 100 * 95)) && fail "typed faster than the slider's pace"
+
+# --- 2. Ctrl+X in the editor, and Alt+X --------------------------------------------------------
+xdotool windowactivate --sync "$main" >/dev/null 2>&1
+sleep 0.3
+xdotool mousemove --window "$main" 200 200 click 1   # into the editor
+sleep 0.2
+xdotool key ctrl+x
+wait_exit "$program_pid" 5
+status=$?
+((status == 0)) || fail "Ctrl+X in the editor did not end the program (status $status)"
+
+start_program
+xdotool key alt+x
+wait_exit "$program_pid" 5
+status=$?
+((status == 0)) || fail "Alt+X did not end the program (status $status)"
+
+# --- 3. the About dialog outlives the main window ------------------------------------------------
+start_program
+xdotool key Tab Tab Tab space   # Command4, "About"
+about=$(wait_window '^Info zu Quillpost$') || fail "the About dialog did not open"
+xprop -id "$about" WM_TRANSIENT_FOR | grep -q 'window id' || fail "the About dialog would get a task-bar button"
+xdotool windowactivate --sync "$main" >/dev/null 2>&1
+xdotool key alt+F4   # openbox: close the active window
+sleep 1
+kill -0 "$program_pid" 2>/dev/null || fail "closing the main window ended the program while About was open"
+xdotool search --name '^UO Quillpost v2' >/dev/null 2>&1 && fail "the main window did not close"
+xdotool windowactivate --sync "$about" >/dev/null 2>&1
+sleep 0.2
+xdotool key Escape
+wait_exit "$program_pid" 5
+status=$?
+((status == 0)) || fail "closing the About dialog did not end the program (status $status)"
+
+echo "PASS"
