@@ -95,18 +95,7 @@ bool AboutWindow::create() {
                      scaled.bottom - scaled.top, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    if (font_) DeleteObject(font_);
-    font_ = createMessageFont(dpi_);
-    if (icon_) DestroyIcon(icon_);
-    const int iconSize = MulDiv(32, static_cast<int>(dpi_), 96);
-    icon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUILLPOST), IMAGE_ICON, iconSize,
-                                          iconSize, LR_DEFAULTCOLOR));
-
     for (const layout::Control& control : layout::aboutControls()) {
-        const int x = twips(control.left, dpi_);
-        const int y = twips(control.top, dpi_);
-        int width = twips(control.left + control.width, dpi_) - x;
-        int height = twips(control.top + control.height, dpi_) - y;
         std::wstring caption = toWide(control.caption);
         const wchar_t* className = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE;
@@ -116,9 +105,7 @@ bool AboutWindow::create() {
                 style |= BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP;
                 break;
             case layout::ControlId::picIcon:
-                // The box takes the picture's size.
                 style |= SS_ICON;
-                width = height = iconSize;
                 caption.clear();
                 break;
             default:
@@ -144,19 +131,41 @@ bool AboutWindow::create() {
             default:
                 break;
         }
-        const HWND child = CreateWindowExW(
-            0, className, caption.c_str(), style, x, y, width, height, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlIdOf(control.id))), instance_, nullptr);
-        if (!child) continue;
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-        if (control.id == layout::ControlId::picIcon && icon_) {
-            SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-            SetWindowPos(child, nullptr, 0, 0, iconSize, iconSize,
-                         SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        }
+        CreateWindowExW(0, className, caption.c_str(), style, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlIdOf(control.id))), instance_,
+                        nullptr);
     }
+    applyLayout(dpi_);
     SetFocus(GetDlgItem(window_, IDOK));
     return true;
+}
+
+void AboutWindow::applyLayout(UINT dpi) {
+    dpi_ = dpi;
+    const HFONT font = createMessageFont(dpi_);
+    const int iconSize = MulDiv(32, static_cast<int>(dpi_), 96);
+    const HICON icon = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_QUILLPOST), IMAGE_ICON,
+                                                     iconSize, iconSize, LR_DEFAULTCOLOR));
+    for (const layout::Control& control : layout::aboutControls()) {
+        const HWND child = GetDlgItem(window_, controlIdOf(control.id));
+        if (!child) continue;
+        const int x = twips(control.left, dpi_);
+        const int y = twips(control.top, dpi_);
+        int width = twips(control.left + control.width, dpi_) - x;
+        int height = twips(control.top + control.height, dpi_) - y;
+        if (control.id == layout::ControlId::picIcon) {
+            // The box takes the picture's size.
+            width = height = iconSize;
+            if (icon) SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+        }
+        SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    if (font_) DeleteObject(font_);
+    font_ = font;
+    if (icon_) DestroyIcon(icon_);
+    icon_ = icon;
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK AboutWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -184,11 +193,12 @@ LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             paint();
             return 0;
         case WM_DPICHANGED: {
-            // Moved to a screen of another DPI: take the size the system suggests.
+            // Moved to a screen of another DPI: the size the system suggests, everything scaled.
             const auto* suggested = reinterpret_cast<const RECT*>(lParam);
             SetWindowPos(window_, nullptr, suggested->left, suggested->top,
                          suggested->right - suggested->left, suggested->bottom - suggested->top,
                          SWP_NOZORDER | SWP_NOACTIVATE);
+            applyLayout(HIWORD(wParam));
             return 0;
         }
         case WM_DESTROY: {

@@ -29,6 +29,8 @@ class AboutWindow {
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     bool create();
+    // Places, fonts and the icon for `dpi`.
+    void applyLayout(UINT dpi);
     void paint();
 
     HINSTANCE instance_;
