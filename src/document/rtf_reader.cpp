@@ -254,15 +254,16 @@ class RtfReader {
         if (pos_ < data_.size() && (data_[pos_] == '-' || isDigit(data_[pos_]))) {
             const bool negative = data_[pos_] == '-';
             if (negative) ++pos_;
-            long value = 0;
+            // 64-bit while reading (long has 32 bits on Windows); at most ten digits count.
+            long long value = 0;
             std::size_t digits = 0;
             while (pos_ < data_.size() && isDigit(data_[pos_])) {
                 if (digits < 10) value = value * 10 + (data_[pos_] - '0');
                 ++digits;
                 ++pos_;
             }
-            if (value > 2147483647L) value = 2147483647L;
-            parameter = negative ? -value : value;
+            value = std::min(value, 2147483647LL);
+            parameter = static_cast<long>(negative ? -value : value);
         }
         if (pos_ < data_.size() && data_[pos_] == ' ') ++pos_;
         controlWord(word, parameter);
