@@ -419,13 +419,14 @@ Document readOfficePackage(Bytes bytes) {
             const auto styles = zip.read("styles.xml", kMaxPartBytes);
             return readOpenDocumentParts(*content, styles ? std::string_view(*styles) : std::string_view());
         }
-        throw ReadError(ReadError::Kind::Unsupported,
-                        "sie ist kein Textdokument (\"" + mimetype->substr(0, 80) + "\")");
+        throw ReadError(
+            ReadError::Kind::Unsupported,
+            "Sie ist ein OpenDocument-Dokument, aber kein Textdokument (sondern zum Beispiel eine Tabelle)");
     }
     const std::string mainPart = mainWordPart(zip);
     if (const auto content = zip.read(mainPart, kMaxPartBytes)) return readWordXml(*content);
     throw ReadError(ReadError::Kind::Unsupported,
-                    "sie ist ein ZIP-Archiv, aber weder ein Word- noch ein OpenDocument-Textdokument");
+                    "Sie ist ein ZIP-Archiv, aber weder ein Word- noch ein OpenDocument-Textdokument");
 }
 
 }  // namespace quill::document

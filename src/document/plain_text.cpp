@@ -52,7 +52,7 @@ Document readPlainText(Bytes bytes) {
     } else {
         if (raw.find('\0') != std::string_view::npos) {
             throw ReadError(ReadError::Kind::Unsupported,
-                            "sie ist keine Textdatei und in keinem bekannten Format");
+                            "Sie ist weder eine Textdatei noch ein RTF-, Word- oder OpenDocument-Dokument");
         }
         if (unicode::isValidUtf8(raw)) {
             utf8.assign(raw);

@@ -215,7 +215,7 @@ Document readWordBinary(Bytes bytes) {
             throw ReadError(ReadError::Kind::Encrypted, "verschlüsselt");
         }
         throw ReadError(ReadError::Kind::Unsupported,
-                        "sie ist kein Word-Dokument, sondern eine andere Datei im Office-Containerformat");
+                        "Sie ist kein Word-Dokument, sondern eine andere Datei im Office-Containerformat");
     }
     const auto wordStream = file.stream(u"WordDocument");
     if (!wordStream) broken("der Hauptdatenstrom fehlt");
@@ -229,7 +229,7 @@ Document readWordBinary(Bytes bytes) {
     if (flags & (kEncrypted | kObfuscated)) throw ReadError(ReadError::Kind::Encrypted, "verschlüsselt");
     if (nFib < 0xC0) {
         throw ReadError(ReadError::Kind::Unsupported,
-                        "sie ist in einem Format vor Word 97 gespeichert, das nicht unterstützt wird");
+                        "Sie ist in einem Format vor Word 97 gespeichert, das nicht unterstützt wird");
     }
     std::size_t offset = 0x20;
     const std::uint16_t csw = readU16(word, offset);

@@ -62,7 +62,7 @@ ZipArchive::ZipArchive(Bytes bytes) : bytes_(bytes) {
     const std::uint32_t directorySize = readU32(bytes, end + 12);
     const std::uint32_t directoryOffset = readU32(bytes, end + 16);
     if (directoryOffset == 0xFFFFFFFFu || count == 0xFFFF) {
-        throw ReadError(ReadError::Kind::Unsupported, "das Archivformat ZIP64 wird nicht unterstützt");
+        throw ReadError(ReadError::Kind::Unsupported, "Das Archivformat ZIP64 wird nicht unterstützt");
     }
     if (directoryOffset > end || directorySize > end - directoryOffset)
         broken("das Inhaltsverzeichnis des Archivs ist ungültig");
@@ -119,7 +119,7 @@ std::optional<std::string> ZipArchive::read(std::string_view name, std::size_t m
         content = inflateMember(data, maxSize);
     } else {
         throw ReadError(ReadError::Kind::Unsupported,
-                        "das Archiv ist mit einem unbekannten Verfahren gepackt");
+                        "Das Archiv ist mit einem unbekannten Verfahren gepackt");
     }
     const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(content.data()),
                             static_cast<uInt>(content.size()));

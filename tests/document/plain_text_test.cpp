@@ -29,9 +29,10 @@ TEST(PlainText, LineBreaksOfEveryKindBecomeParagraphs) {
 }
 
 TEST(PlainText, BinaryFilesAreNotShownAsText) {
-    EXPECT_NE(failureOf(bytesOf(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)), "bild.png")
-                  .find("\"bild.png\" kann nicht geöffnet werden: sie ist keine Textdatei"),
-              std::string::npos);
+    EXPECT_NE(
+        failureOf(bytesOf(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)), "bild.png")
+            .find("\"bild.png\" kann nicht geöffnet werden: Sie ist weder eine Textdatei noch ein RTF-"),
+        std::string::npos);
 }
 
 TEST(DocumentFiles, MissingFoldersAndOversizedFilesAreRefusedWithTheirName) {
