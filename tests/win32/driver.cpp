@@ -167,9 +167,11 @@ DWORD processOf(HWND window) {
     return process;
 }
 
+// The main window once it is shown: its controls exist and Form_Load has run.
 HWND findMain() {
-    const HWND main = findTopLevel(toWide(app::layout::kMainCaption), 20000);
-    check(main != nullptr, "the main window exists");
+    HWND main = findTopLevel(toWide(app::layout::kMainCaption), 20000);
+    if (main && !waitFor([&] { return IsWindowVisible(main) != FALSE; }, 20000)) main = nullptr;
+    check(main != nullptr, "the main window is shown");
     return main;
 }
 

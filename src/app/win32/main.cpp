@@ -5,6 +5,7 @@
 #include <windows.h>
 // Headers that need windows.h first.
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/win32/about_window.h"
 #include "app/win32/main_window.h"
@@ -19,6 +20,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
                     L"Quillpost", MB_OK);
         return 1;
     }
+    // COM for the file dialogs and the task-bar button, on this one UI thread.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
@@ -46,5 +49,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+    if (SUCCEEDED(com)) CoUninitialize();
     return static_cast<int>(message.wParam);
 }

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <richedit.h>
+#include <shobjidl.h>
 
 #include <algorithm>
 #include <array>
@@ -12,6 +13,7 @@
 #include "app/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 #include "transfer/delay.h"
+#include "transfer/progress.h"
 
 namespace quill::app::win32 {
 
@@ -102,6 +104,7 @@ MainWindow::MainWindow(HINSTANCE instance, platform::WindowSystem& windows, std:
         windows_, MainWindowControls{text1_, label1_, slider1_, timer1_, messages_, cd_, about_, program_},
         document::SaveEncoding{GetACP()});
     greyBrush_ = CreateSolidBrush(colourOf(layout::kWindowGrey));
+    taskbarButtonCreated_ = RegisterWindowMessageW(L"TaskbarButtonCreated");
 }
 
 MainWindow::~MainWindow() {
@@ -311,15 +314,21 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
 }
 
 LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarButtonCreated_ && message != 0) {
+        connectTaskbar();
+        return 0;
+    }
     switch (message) {
         case WM_COMMAND:
             onCommand(LOWORD(wParam), HIWORD(wParam));
+            showProgress();
             return 0;
         case WM_HSCROLL:
             if (reinterpret_cast<HWND>(lParam) == slider1_.handle()) logic_->Slider1_Change();
             return 0;
         case WM_TIMER:
             if (wParam == WindowTimer::kTimerId) logic_->Timer1_Timer();
+            showProgress();
             return 0;
         case WM_PAINT:
             paint();
@@ -346,6 +355,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_DESTROY: {
             KillTimer(window_, WindowTimer::kTimerId);
+            if (taskbar_) {
+                taskbar_->Release();
+                taskbar_ = nullptr;
+            }
             const HWND gone = window_;
             window_ = nullptr;
             DefWindowProcW(gone, message, wParam, lParam);
@@ -400,6 +413,36 @@ LRESULT MainWindow::controlColour(UINT message, HDC dc, HWND control) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     return DefWindowProcW(window_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+}
+
+void MainWindow::connectTaskbar() {
+    if (taskbar_) return;
+    ITaskbarList3* taskbar = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                reinterpret_cast<void**>(&taskbar))))
+        return;
+    if (FAILED(taskbar->HrInit())) {
+        taskbar->Release();
+        return;
+    }
+    taskbar_ = taskbar;
+    shownProgress_ = {};
+    showProgress(true);
+}
+
+void MainWindow::showProgress(bool force) {
+    // The task-bar button shows how far a transfer has come, paused while the client is not in front.
+    if (!taskbar_ || !window_) return;
+    const transfer::TransferProgress progress = transfer::progressOf(logic_->transfer());
+    if (!force && progress == shownProgress_) return;
+    using State = transfer::TransferProgress::State;
+    if (progress.state == State::None) {
+        taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
+    } else {
+        taskbar_->SetProgressState(window_, progress.state == State::Paused ? TBPF_PAUSED : TBPF_NORMAL);
+        taskbar_->SetProgressValue(window_, progress.sent, progress.total == 0 ? 1 : progress.total);
+    }
+    shownProgress_ = progress;
 }
 
 void MainWindow::paint() {

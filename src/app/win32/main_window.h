@@ -14,6 +14,9 @@
 #include "app/main_window_logic.h"
 #include "app/win32/win32_controls.h"
 #include "platform/window_system.h"
+#include "transfer/progress.h"
+
+struct ITaskbarList3;
 
 namespace quill::app::win32 {
 
@@ -44,6 +47,8 @@ class MainWindow {
     void onCommand(int id, int notification);
     LRESULT controlColour(UINT message, HDC dc, HWND control);
     HWND controlHandle(layout::ControlId id) const;
+    void connectTaskbar();
+    void showProgress(bool force = false);
 
     HINSTANCE instance_;
     platform::WindowSystem& windows_;
@@ -66,6 +71,9 @@ class MainWindow {
     HBRUSH greyBrush_ = nullptr;
     HWND lastFocus_ = nullptr;
     UINT dpi_ = 96;
+    UINT taskbarButtonCreated_ = 0;
+    ITaskbarList3* taskbar_ = nullptr;
+    transfer::TransferProgress shownProgress_;
 };
 
 }  // namespace quill::app::win32
