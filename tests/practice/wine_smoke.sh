@@ -6,7 +6,7 @@
 set -u
 program=$1
 sender=$2
-export WINEPREFIX=$3
+export WINEPREFIX=$(realpath -m "$3")
 work=$4
 display=${5:-:89}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
