@@ -9,21 +9,20 @@
 // Headers that need windows.h first.
 #include <shellapi.h>
 
-#include <cstdio>
 #include <string>
 
 #include "core/unicode.h"
 
 namespace {
 
-FILE* output = nullptr;
+HANDLE output = INVALID_HANDLE_VALUE;
 wchar_t pendingHigh = 0;
 
 void record(char32_t character) {
     std::string bytes;
     quill::unicode::appendUtf8(bytes, character);
-    std::fwrite(bytes.data(), 1, bytes.size(), output);
-    std::fflush(output);
+    DWORD written = 0;
+    WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -61,8 +60,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments || count < 2) return 2;
-    output = _wfopen(arguments[1], L"ab");
-    if (!output) return 3;
+    // Appended at once, unbuffered: the test reads the file while characters still arrive.
+    output = CreateFileW(arguments[1], FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (output == INVALID_HANDLE_VALUE) return 3;
     const bool minimized = count > 2 && std::wstring(arguments[2]) == L"--minimized";
 
     WNDCLASSEXW windowClass{};
@@ -86,6 +87,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    std::fclose(output);
+    CloseHandle(output);
     return 0;
 }

@@ -41,9 +41,11 @@ int main() {
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
+    constexpr DWORD kMajorMinor = (2u << 16) | 0u;     // 2.0
+    constexpr DWORD kBuildRevision = (0u << 16) | 1u;  // .0.1
     check(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
-              fixed->dwFileVersionMS == MAKELONG(0, 2) && fixed->dwFileVersionLS == MAKELONG(1, 0) &&
-              fixed->dwProductVersionMS == MAKELONG(0, 2) && fixed->dwProductVersionLS == MAKELONG(1, 0),
+              fixed->dwFileVersionMS == kMajorMinor && fixed->dwFileVersionLS == kBuildRevision &&
+              fixed->dwProductVersionMS == kMajorMinor && fixed->dwProductVersionLS == kBuildRevision,
           "numeric file and product version 2.0.0.1");
 
     struct Translation {

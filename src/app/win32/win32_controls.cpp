@@ -19,6 +19,13 @@ namespace {
 
 constexpr UINT_PTR kWatchId = 1;
 
+// A font name into a CHARFORMAT's fixed field, cut to fit and NUL-terminated.
+void copyFaceName(const std::wstring& face, WCHAR (&field)[LF_FACESIZE]) {
+    std::size_t i = 0;
+    for (; i < face.size() && i + 1 < LF_FACESIZE; ++i) field[i] = face[i];
+    field[i] = L'\0';
+}
+
 CHARFORMAT2W charFormatOf(const document::TextFormat& format) {
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
@@ -40,7 +47,7 @@ CHARFORMAT2W charFormatOf(const document::TextFormat& format) {
         const std::wstring face = toWide(format.fontFamily);
         if (face.size() < LF_FACESIZE) {
             cf.dwMask |= CFM_FACE;
-            face.copy(cf.szFaceName, face.size());
+            copyFaceName(face, cf.szFaceName);
         }
     }
     return cf;
@@ -146,7 +153,7 @@ void RichEditText::applyDefaultFormat() {
     cf.dwEffects = CFE_AUTOCOLOR | (layout::kMainFontWeight >= FW_BOLD ? CFE_BOLD : 0);
     cf.yHeight = layout::kMainFontPoints * 20;
     const std::wstring face = toWide(layout::kMainFontFamily);
-    face.copy(cf.szFaceName, LF_FACESIZE - 1);
+    copyFaceName(face, cf.szFaceName);
     SendMessageW(edit_, EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
     SendMessageW(edit_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
 }

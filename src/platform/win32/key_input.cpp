@@ -57,7 +57,8 @@ std::vector<std::uint8_t> strokeModifiers(unsigned modifiers) {
     std::vector<std::uint8_t> keys;
     if (modifiers & kShiftBit) keys.push_back(VK_LSHIFT);
     if (modifiers & kControlBit) keys.push_back(VK_LCONTROL);
-    if (modifiers & kAltBit) keys.push_back((modifiers & kControlBit) ? VK_RMENU : VK_LMENU);
+    if (modifiers & kAltBit)
+        keys.push_back(static_cast<std::uint8_t>((modifiers & kControlBit) ? VK_RMENU : VK_LMENU));
     return keys;
 }
 
