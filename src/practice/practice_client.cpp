@@ -59,6 +59,22 @@ std::u32string SurrogateJoiner::take(char16_t unit) {
     return out;
 }
 
+std::u32string CharMessageDecoder::take(char16_t unit, bool controlHeld) {
+    const bool pairedLineFeed = unit == u'\n' && afterCarriageReturn_;
+    afterCarriageReturn_ = unit == u'\r' && !controlHeld;
+    switch (unit) {
+        case u'\r':
+            return controlHeld ? U"" : U"\n";
+        case u'\n':
+            return controlHeld || pairedLineFeed ? U"" : U"\n";
+        case u'\t':
+        case u'\b':
+            return controlHeld ? U"" : std::u32string(1, unit);
+        default:
+            return joiner_.take(unit);
+    }
+}
+
 std::string statusText(int currentPage, int pageCount, std::size_t received) {
     return "Seite " + std::to_string(currentPage + 1) + " von " + std::to_string(pageCount) + " · " +
            std::to_string(received) + " Zeichen empfangen";

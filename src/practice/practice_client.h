@@ -50,6 +50,19 @@ private:
     char16_t high_ = 0;
 };
 
+// Turns the UTF-16 units of WM_CHAR messages into book events: surrogate pairs become one
+// character; CR (Enter) becomes a line break, and so does a line feed on its own, but not the one
+// of a CR LF pair nor one typed with Ctrl held (Ctrl+Enter, Ctrl+J); Tab and Backspace typed with
+// Ctrl are no characters either.
+class CharMessageDecoder {
+public:
+    std::u32string take(char16_t unit, bool controlHeld);
+
+private:
+    SurrogateJoiner joiner_;
+    bool afterCarriageReturn_ = false;
+};
+
 // Text for the status line: "Seite 3 von 5 · 120 Zeichen empfangen".
 std::string statusText(int currentPage, int pageCount, std::size_t received);
 // "– 3 –", the number printed under a page.

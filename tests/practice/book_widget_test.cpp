@@ -66,7 +66,8 @@ private slots:
         commit(widget_.get(), QStringLiteral("ê"));
         QTest::keyClick(widget_.get(), Qt::Key_B);
         commit(widget_.get(), QStringLiteral("ñ€\U00020BB7"));
-        QCOMPARE(recorded(), QByteArray("aêbñ€\xF0\xA0\xAE\xB7"));
+        commit(widget_.get(), QStringLiteral("x\r\ny\nz"));
+        QCOMPARE(recorded(), QByteArray("aêbñ€\xF0\xA0\xAE\xB7x\ny\nz"));
     }
 
     void tabIsACharacterAndKeepsTheFocus() {
@@ -93,6 +94,8 @@ private slots:
         QTest::keyClick(widget_.get(), Qt::Key_PageDown);
         QCOMPARE(widget_->book().currentPage(), 2);
         press(widget_.get(), Qt::Key_A, QStringLiteral("\x01"), Qt::ControlModifier);
+        press(widget_.get(), Qt::Key_M, QStringLiteral("\r"), Qt::ControlModifier);
+        press(widget_.get(), Qt::Key_J, QStringLiteral("\n"), Qt::ControlModifier);
         QTest::keyClick(widget_.get(), Qt::Key_Return, Qt::ControlModifier);
         QTest::keyClick(widget_.get(), Qt::Key_Escape);
         QTest::keyClick(widget_.get(), Qt::Key_Delete);

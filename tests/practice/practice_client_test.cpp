@@ -42,6 +42,20 @@ TEST(PracticeSurrogateJoiner, JoinsPairsAndKeepsUnpairedHalvesVisible) {
     EXPECT_EQ(joiner.take(0xDCDC), U"\U0001F4DC");
 }
 
+TEST(PracticeCharMessageDecoder, OneLineBreakPerEnterAndNoneForCtrlCombinations) {
+    CharMessageDecoder decoder;
+    std::u32string events;
+    const auto type = [&](std::u16string_view units, bool control) {
+        for (char16_t unit : units) events += decoder.take(unit, control);
+    };
+    type(u"a\r\r\n\nb\t\b", false);  // Enter, a CR LF pair, a lone LF
+    type(u"\n\r\t\b", true);           // Ctrl+J, Ctrl+Enter, Ctrl+Tab, Ctrl+Backspace
+    type(u"\r", false);
+    type(u"\n", true);  // Ctrl+Enter right after Enter
+    type(u"\xD83D\xDCDC", false);
+    EXPECT_EQ(events, U"a\n\n\nb\t\b\n\U0001F4DC");
+}
+
 TEST(PracticeBookGeometry, PagesSitSideBySideWithEightLinesAndControlsBelow) {
     for (auto [width, height] : {std::pair{kDefaultWidth, kDefaultHeight}, std::pair{1920, 1200}, std::pair{10, 10}}) {
         const BookGeometry g = layoutBook(width, height);

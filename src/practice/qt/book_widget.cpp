@@ -105,12 +105,12 @@ void BookWidget::keyPressEvent(QKeyEvent* event) {
             if (plain) receive(kBackspace);
             return;
         default:
-            receiveText(event->text());
+            receiveText(event->text(), false);
     }
 }
 
 void BookWidget::inputMethodEvent(QInputMethodEvent* event) {
-    receiveText(event->commitString());
+    receiveText(event->commitString(), true);
     event->accept();
 }
 
@@ -151,8 +151,18 @@ void BookWidget::mousePressEvent(QMouseEvent* event) {
     update();
 }
 
-void BookWidget::receiveText(const QString& text) {
-    for (char32_t c : text.toUcs4()) receive(c);
+void BookWidget::receiveText(const QString& text, bool committed) {
+    // Committed text may carry line breaks as CR, LF or CR LF: each is one Enter. In the text of a
+    // key event they come from Ctrl+M or Ctrl+J, which are no line breaks.
+    const QList<uint> characters = text.toUcs4();
+    for (qsizetype i = 0; i < characters.size(); ++i) {
+        const char32_t c = characters[i];
+        if (c == U'\r' || c == U'\n') {
+            if (committed && (c == U'\r' || i == 0 || characters[i - 1] != U'\r')) receive(kEnter);
+        } else {
+            receive(c);
+        }
+    }
 }
 
 void BookWidget::receive(char32_t character) {

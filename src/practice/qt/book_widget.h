@@ -25,7 +25,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void receiveText(const QString& text);
+    void receiveText(const QString& text, bool committed);
     void receive(char32_t character);
 
     Book book_;

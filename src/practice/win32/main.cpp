@@ -108,7 +108,7 @@ private:
 
     Book book_;
     Recorder& recorder_;
-    SurrogateJoiner joiner_;
+    CharMessageDecoder decoder_;
     std::wstring bookFont_;
     std::wstring uiFont_;
     std::vector<std::wstring> fallbackFonts_;
@@ -116,24 +116,7 @@ private:
 
 void PracticeWindow::onChar(HWND window, wchar_t unit) {
     const bool control = GetKeyState(VK_CONTROL) < 0;
-    switch (unit) {
-        case L'\r':
-            // Enter; with Ctrl it is a different key combination and no line break.
-            if (!control) receive(window, kEnter);
-            return;
-        case L'\n':
-            // Ctrl+Enter gives a line feed; one sent as a character on its own is a line break.
-            if (!control) receive(window, kEnter);
-            return;
-        case L'\t':
-            if (!control) receive(window, kTab);
-            return;
-        case L'\b':
-            if (!control) receive(window, kBackspace);
-            return;
-        default:
-            for (char32_t c : joiner_.take(static_cast<char16_t>(unit))) receive(window, c);
-    }
+    for (char32_t c : decoder_.take(static_cast<char16_t>(unit), control)) receive(window, c);
 }
 
 bool PracticeWindow::onKeyDown(HWND window, WPARAM key) {
