@@ -245,6 +245,11 @@ int window() {
     if (!main) return 1;
     const UINT dpi = dpiOf(main);
     std::printf("DPI of the main window: %u\n", dpi);
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread);
+    check(thread.hwndFocus == controlOf(main, app::layout::ControlId::Command1),
+          "Command1 has the focus at start");
 
     RECT client{};
     GetClientRect(main, &client);
@@ -343,6 +348,19 @@ int window() {
                                      (value == 0 ? std::string("0") : "0" + separator + show(value)) + "s)";
         check(textOf(label) == toWide(expected),
               "slider at " + show(value) + ": \"" + fromWide(textOf(label)) + "\"");
+    }
+
+    // "&Features v2...": the features message with OK only.
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(menuIdOf("mnu_features"), 0), 0);
+    const HWND features = findTopLevel(toWide(std::string(app::kFeaturesTitle)), 5000);
+    check(features != nullptr, "\"&Features v2...\" shows \"New Features v2, Dude!\"");
+    if (features) {
+        check(textOf(GetDlgItem(features, 0xFFFF)) == toWide(std::string(app::kFeaturesText)),
+              "with the features text");
+        check(GetDlgItem(features, IDCANCEL) == nullptr && GetDlgItem(features, 0x14) == nullptr,
+              "OK only, no icon");
+        PostMessageW(features, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        check(waitFor([&] { return !IsWindow(features); }, 5000), "OK closes it");
     }
     return failures;
 }
