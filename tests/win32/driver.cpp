@@ -1,7 +1,7 @@
 // Drives the real Quillpost.exe from outside, as a test: finds its windows by caption, reads and
 // sets controls with window messages, presses buttons and keys, and checks what happens.
 // A console program without windows of its own, so it never takes the focus.
-//   driver.exe warning | window | about | keys | close-with-about
+//   driver.exe warning | window | about | files | keys | close-with-about | layout
 //   driver.exe type OUTPUT-FILE us|de fast|timer
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -691,7 +691,8 @@ int main() {
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!arguments || count < 2) {
         std::fprintf(stderr,
-                     "usage: driver warning|window|about|keys|close-with-about|type FILE us|de fast|timer\n");
+                     "usage: driver warning|window|about|files|keys|close-with-about|layout|type FILE us|de "
+                     "fast|timer\n");
         return 2;
     }
     const std::wstring command = arguments[1];
