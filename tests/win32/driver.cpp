@@ -618,7 +618,7 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     check(SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && receiverTitle == recorded,
           "List1(1) holds the client's title: " + fromWide(recorded));
 
-    std::string expected = fast ? std::string(testing::kAcceptanceText) : "Hallo Welt\nZeile zwei: Grüße, €";
+    std::string expected = fast ? std::string(testing::kAcceptanceText) : "hallo Welt\nzeile zwei: Grüße, €";
     std::string editorText;
     for (char c : expected) editorText += c == '\n' ? std::string("\r\n") : std::string(1, c);
     const HWND editor = controlOf(main, app::layout::ControlId::Text1);
@@ -631,6 +631,12 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     setSlider(main, fast ? 0 : 1);
     const auto started = std::chrono::steady_clock::now();
     click(main, app::layout::ControlId::Command1);
+    if (!fast) {
+        // The user holds Shift down while the text goes out: lower-case letters must stay lower case.
+        check(waitFor([&] { return GetForegroundWindow() == receiver; }, 5000),
+              "the receiver comes to the front");
+        keyEvent(VK_LSHIFT, true);
+    }
 
     const std::size_t characters = unicode::codePointCount(expected);
     std::string received;
@@ -647,6 +653,8 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf("%zu characters typed in %.2f s\n", characters, seconds);
     if (!fast) {
+        check((GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0, "Shift is still held after the transfer");
+        keyEvent(VK_LSHIFT, false);
         check(!IsIconic(receiver), "the minimised receiver was restored");
         check(GetForegroundWindow() == receiver, "and is the foreground window");
     }
