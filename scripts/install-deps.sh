@@ -8,7 +8,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev zlib1g-dev
   # Linux program
   qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev libxres-dev libxi-dev libxkbfile-dev
-  fonts-liberation
+  fonts-liberation qt6-translations-l10n
   # Windows program
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   # real windows for the tests
@@ -25,4 +25,12 @@ if ((${#missing[@]})); then
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The main window's font, Courier New, falls back to its metric twin Liberation Mono everywhere.
+font_alias="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/resources/fontconfig/30-quillpost-courier-new.conf"
+if [ -d /etc/fonts/conf.d ] && ! cmp -s "$font_alias" /etc/fonts/conf.d/30-quillpost-courier-new.conf; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO install -m 644 "$font_alias" /etc/fonts/conf.d/30-quillpost-courier-new.conf
 fi
