@@ -1,6 +1,9 @@
 #include "practice/recorder.h"
 
 #include <cerrno>
+#ifdef _WIN32
+#include <share.h>
+#endif
 
 #include "core/unicode.h"
 
@@ -54,7 +57,8 @@ bool Recorder::open(const std::filesystem::path& path) {
     target_ = displayName(path);
     errno = 0;
 #ifdef _WIN32
-    file_ = _wfopen(path.c_str(), L"ab");
+    // Others may read the file while it is being written.
+    file_ = _wfsopen(path.c_str(), L"ab", _SH_DENYNO);
 #else
     file_ = std::fopen(path.c_str(), "ab");
 #endif

@@ -20,7 +20,7 @@ cleanup() {
     wait 2>/dev/null
 }
 trap cleanup EXIT
-Xvfb "$display" -screen 0 1100x760x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1100x760x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

@@ -30,7 +30,7 @@ fi
 lock=/tmp/.X${display#:}-lock
 for _ in $(seq 100); do [ -e "$lock" ] || break; sleep 0.1; done
 [ -e "$lock" ] && { echo "display $display is taken ($lock)"; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
@@ -49,15 +49,15 @@ window=$(timeout 60 xdotool search --sync --name "^$title\$" | head -1)
 xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
 sleep 0.5
 
-# Through X: keys Wine maps the same way every time (ASCII and dead keys; Wine's own layout
-# detection turns umlaut keys into other characters now and then), then through SendInput.
+# Through X with the German layout (dead keys included), then through SendInput.
 xdotool key --delay 60 H a l l o space W e l t exclam Tab Return
-xdotool key --delay 60 dead_circumflex e dead_acute e dead_grave a dead_circumflex space
-xdotool type --delay 60 'Ende (1+1=2) {x} [y] \ @ ~ '
-wine "$sender" "$title" $'Grüße aus Öl: ÄÖÜ äöü ß € „x“ 📜 你好 Ελληνικά Съешь\tEnde!\b.\n' >"$work/sender.log" 2>&1 || {
+xdotool key --delay 100 dead_circumflex e dead_acute e dead_grave a dead_circumflex space
+xdotool type --delay 60 'Ende (1+1=2) {x} [y] \ @ ~ äöüß€ '
+xdotool key --delay 60 shift+adiaeresis shift+odiaeresis shift+udiaeresis space
+wine "$sender" "$title" $'Grüße aus Öl: „x“ 📜 你好 Ελληνικά Съешь\tEnde!\b.\n' >"$work/sender.log" 2>&1 || {
     echo "sender failed:"; cat "$work/sender.log"; exit 1; }
 
-expected=$'Hallo Welt!\t\nêéà^Ende (1+1=2) {x} [y] \\ @ ~ Grüße aus Öl: ÄÖÜ äöü ß € „x“ 📜 你好 Ελληνικά Съешь\tEnde!\b.\n'
+expected=$'Hallo Welt!\t\nêéà^Ende (1+1=2) {x} [y] \\ @ ~ äöüß€ ÄÖÜ Grüße aus Öl: „x“ 📜 你好 Ελληνικά Съешь\tEnde!\b.\n'
 for _ in $(seq 50); do
     [ "$(cat "$record" 2>/dev/null; printf x)" = "${expected}x" ] && break
     sleep 0.1

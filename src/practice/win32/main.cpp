@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/unicode.h"
@@ -44,36 +45,36 @@ void showMessage(HWND owner, const std::string& text) {
     MessageBoxW(owner, wide(text).c_str(), L"Übungsbuch", MB_OK);
 }
 
-// The first of the given font families the system has, else the last one named.
-std::wstring firstInstalledFont(std::initializer_list<const wchar_t*> families) {
+int CALLBACK noteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM flag) {
+    *reinterpret_cast<bool*>(flag) = true;
+    return 0;
+}
+
+bool fontInstalled(HDC dc, std::wstring_view family) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    const std::size_t length = std::min<std::size_t>(family.size(), LF_FACESIZE - 1);
+    std::copy_n(family.begin(), length, wanted.lfFaceName);
+    bool exists = false;
+    EnumFontFamiliesExW(dc, &wanted, noteFontFound, reinterpret_cast<LPARAM>(&exists), 0);
+    return exists;
+}
+
+// Those of the given font families the system has, in the order given.
+std::vector<std::wstring> installedFonts(std::initializer_list<const wchar_t*> families) {
     HDC screen = GetDC(nullptr);
-    std::wstring found;
+    std::vector<std::wstring> found;
     for (const wchar_t* family : families) {
-        LOGFONTW wanted{};
-        wanted.lfCharSet = DEFAULT_CHARSET;
-        wcsncpy(wanted.lfFaceName, family, LF_FACESIZE - 1);
-        bool exists = false;
-        EnumFontFamiliesExW(
-            screen, &wanted,
-            [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM flag) -> int {
-                *reinterpret_cast<bool*>(flag) = true;
-                return 0;
-            },
-            reinterpret_cast<LPARAM>(&exists), 0);
-        found = family;
-        if (exists) break;
+        if (fontInstalled(screen, family)) found.emplace_back(family);
     }
     ReleaseDC(nullptr, screen);
     return found;
 }
 
-// Those of the given font families the system has, in the order given.
-std::vector<std::wstring> installedFonts(std::initializer_list<const wchar_t*> families) {
-    std::vector<std::wstring> found;
-    for (const wchar_t* family : families) {
-        if (firstInstalledFont({family, L""}) == family) found.emplace_back(family);
-    }
-    return found;
+// The first of the given font families the system has, else the last one named.
+std::wstring firstInstalledFont(std::initializer_list<const wchar_t*> families) {
+    const std::vector<std::wstring> found = installedFonts(families);
+    return found.empty() ? std::wstring(*(families.end() - 1)) : found.front();
 }
 
 HFONT makeFont(const std::wstring& family, int pixels, bool italic, int weight = FW_NORMAL) {
