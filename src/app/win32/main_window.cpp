@@ -124,9 +124,10 @@ bool MainWindow::create(int showCommand) {
                                                         IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                                                         GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = greyBrush_;
+    // The grey background is painted in WM_ERASEBKGND with this window's own brush.
+    windowClass.hbrBackground = nullptr;
     windowClass.lpszClassName = kMainClass;
-    if (!RegisterClassExW(&windowClass)) return false;
+    if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
     dpi_ = systemDpi();
     const RECT client{0, 0, twips(layout::kMainClientWidth, dpi_), twips(layout::kMainClientHeight, dpi_)};
@@ -330,6 +331,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam == WindowTimer::kTimerId) logic_->Timer1_Timer();
             showProgress();
             return 0;
+        case WM_ERASEBKGND: {
+            RECT client{};
+            GetClientRect(window_, &client);
+            FillRect(reinterpret_cast<HDC>(wParam), &client, greyBrush_);
+            return 1;
+        }
         case WM_PAINT:
             paint();
             return 0;
