@@ -5,9 +5,13 @@
 namespace quill::practice {
 namespace {
 
-bool isBlank(char32_t c) { return c == U' ' || c == kTab; }
+bool isBlank(char32_t c) {
+    return c == U' ' || c == kTab;
+}
 
-int columnsOf(char32_t c, int column) { return c == kTab ? kTabWidth - column % kTabWidth : 1; }
+int columnsOf(char32_t c, int column) {
+    return c == kTab ? kTabWidth - column % kTabWidth : 1;
+}
 
 std::u32string render(std::u32string_view part) {
     std::u32string out;
@@ -133,6 +137,8 @@ std::vector<std::u32string> Book::page(int index) const {
     return {first, last};
 }
 
-void Book::showPage(int index) { currentPage_ = std::clamp(index, 0, pageCount() - 1); }
+void Book::showPage(int index) {
+    currentPage_ = std::clamp(index, 0, pageCount() - 1);
+}
 
 }  // namespace quill::practice

@@ -29,7 +29,7 @@ bool isBookInput(char32_t character);
 std::vector<std::u32string> wrapLine(std::u32string_view line, int width = kLineWidth);
 
 class Book {
-public:
+  public:
     Book();
 
     // Takes one key event. Returns false, and changes nothing, for anything isBookInput() rejects.
@@ -59,7 +59,7 @@ public:
     void firstPage() { showPage(0); }
     void lastPage() { showPage(pageCount() - 1); }
 
-private:
+  private:
     void rewrapLastParagraph(bool shrinking);
 
     std::u32string received_;

@@ -80,6 +80,8 @@ std::string statusText(int currentPage, int pageCount, std::size_t received) {
            std::to_string(received) + " Zeichen empfangen";
 }
 
-std::string pageNumberText(int pageIndex) { return "– " + std::to_string(pageIndex + 1) + " –"; }
+std::string pageNumberText(int pageIndex) {
+    return "– " + std::to_string(pageIndex + 1) + " –";
+}
 
 }  // namespace quill::practice

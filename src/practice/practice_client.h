@@ -42,11 +42,11 @@ std::filesystem::path pathFromUtf8(std::string_view text);
 // Joins the UTF-16 units of character messages into characters. A high surrogate waits for its low
 // half; a half that stays unpaired becomes U+FFFD, so that nothing disappears unseen.
 class SurrogateJoiner {
-public:
+  public:
     // The characters complete after this unit, in order (none, one or two).
     std::u32string take(char16_t unit);
 
-private:
+  private:
     char16_t high_ = 0;
 };
 
@@ -55,10 +55,10 @@ private:
 // of a CR LF pair nor one typed with Ctrl held (Ctrl+Enter, Ctrl+J); Tab and Backspace typed with
 // Ctrl are no characters either.
 class CharMessageDecoder {
-public:
+  public:
     std::u32string take(char16_t unit, bool controlHeld);
 
-private:
+  private:
     SurrogateJoiner joiner_;
     bool afterCarriageReturn_ = false;
 };

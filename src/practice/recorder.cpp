@@ -63,8 +63,8 @@ bool Recorder::open(const std::filesystem::path& path) {
     file_ = std::fopen(path.c_str(), "ab");
 #endif
     if (file_ == nullptr) {
-        error_ = "Die Aufzeichnungsdatei „" + target_ + "“ kann nicht geöffnet werden: " +
-                 describeFileError(errno) + ".";
+        error_ = "Die Aufzeichnungsdatei „" + target_ +
+                 "“ kann nicht geöffnet werden: " + describeFileError(errno) + ".";
         return false;
     }
     // Unbuffered: every event reaches the file before the next one is taken.
@@ -84,8 +84,8 @@ bool Recorder::writePending() {
         const std::size_t written = write_(pending_);
         if (written == 0 || written > pending_.size()) {
             const int code = errno;
-            error_ = "Die Aufzeichnung in „" + target_ + "“ ist fehlgeschlagen: " +
-                     describeFileError(code) + ". " + std::to_string(pending_.size()) +
+            error_ = "Die Aufzeichnung in „" + target_ + "“ ist fehlgeschlagen: " + describeFileError(code) +
+                     ". " + std::to_string(pending_.size()) +
                      " Byte warten und werden mit dem nächsten Zeichen erneut geschrieben.";
             return false;
         }
@@ -101,6 +101,8 @@ bool Recorder::append(char32_t character) {
     return writePending();
 }
 
-bool Recorder::retry() { return !active() || writePending(); }
+bool Recorder::retry() {
+    return !active() || writePending();
+}
 
 }  // namespace quill::practice

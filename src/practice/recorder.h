@@ -14,7 +14,7 @@ namespace quill::practice {
 std::string recordedBytes(char32_t character);
 
 class Recorder {
-public:
+  public:
     // Takes bytes, returns how many of them it wrote (fewer on failure) and sets errno.
     using Writer = std::function<std::size_t(std::string_view bytes)>;
 
@@ -40,7 +40,7 @@ public:
     // A German description of the last failure, empty once everything is written.
     const std::string& error() const { return error_; }
 
-private:
+  private:
     bool writePending();
 
     std::FILE* file_ = nullptr;

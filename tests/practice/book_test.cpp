@@ -1,14 +1,17 @@
+#include "practice/book.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "core/unicode.h"
-#include "practice/book.h"
 
 namespace quill::practice {
 namespace {
 
-std::u32string u32(std::string_view utf8) { return unicode::utf8ToUtf32(utf8); }
+std::u32string u32(std::string_view utf8) {
+    return unicode::utf8ToUtf32(utf8);
+}
 
 Book bookWith(std::string_view utf8) {
     Book book;

@@ -1,10 +1,10 @@
 // The Qt practice client on the offscreen platform: key events and input-method commits in, the
 // record file out.
+#include "practice/qt/book_widget.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "practice/qt/book_widget.h"
 
 using quill::practice::BookWidget;
 using quill::practice::Recorder;
@@ -12,7 +12,7 @@ using quill::practice::Recorder;
 class BookWidgetTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QByteArray recorded() const {
         QFile file(dir_.filePath(QStringLiteral("record.txt")));
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
@@ -35,7 +35,7 @@ private:
     Recorder recorder_;
     std::unique_ptr<BookWidget> widget_;
 
-private slots:
+  private slots:
     void init() {
         QVERIFY(dir_.isValid());
         QFile::remove(dir_.filePath(QStringLiteral("record.txt")));

@@ -1,8 +1,9 @@
+#include "practice/practice_client.h"
+
 #include <gtest/gtest.h>
 
 #include "practice/book.h"
 #include "practice/book_geometry.h"
-#include "practice/practice_client.h"
 
 namespace quill::practice {
 namespace {
@@ -20,8 +21,9 @@ TEST(PracticeOptions, ReadsRecordFileAndTitle) {
 }
 
 TEST(PracticeOptions, RejectsWhatQuillpostCouldNotFindOrUse) {
-    EXPECT_NE(parseOptions({"--title", "Ultima Online -Anna"}).error.find("muss mit „Ultima Online - “ beginnen"),
-              std::string::npos);
+    EXPECT_NE(
+        parseOptions({"--title", "Ultima Online -Anna"}).error.find("muss mit „Ultima Online - “ beginnen"),
+        std::string::npos);
     EXPECT_NE(parseOptions({"--title", "ultima online - Anna"}).error, "");
     EXPECT_EQ(parseOptions({"--record"}).error, "Nach --record fehlt der Dateiname.");
     EXPECT_EQ(parseOptions({"--title", ""}).error, "Nach --title fehlt der Fenstertitel.");
@@ -49,7 +51,7 @@ TEST(PracticeCharMessageDecoder, OneLineBreakPerEnterAndNoneForCtrlCombinations)
         for (char16_t unit : units) events += decoder.take(unit, control);
     };
     type(u"a\r\r\n\nb\t\b", false);  // Enter, a CR LF pair, a lone LF
-    type(u"\n\r\t\b", true);           // Ctrl+J, Ctrl+Enter, Ctrl+Tab, Ctrl+Backspace
+    type(u"\n\r\t\b", true);         // Ctrl+J, Ctrl+Enter, Ctrl+Tab, Ctrl+Backspace
     type(u"\r", false);
     type(u"\n", true);  // Ctrl+Enter right after Enter
     type(u"\xD83D\xDCDC", false);
@@ -57,7 +59,8 @@ TEST(PracticeCharMessageDecoder, OneLineBreakPerEnterAndNoneForCtrlCombinations)
 }
 
 TEST(PracticeBookGeometry, PagesSitSideBySideWithEightLinesAndControlsBelow) {
-    for (auto [width, height] : {std::pair{kDefaultWidth, kDefaultHeight}, std::pair{1920, 1200}, std::pair{10, 10}}) {
+    for (auto [width, height] :
+         {std::pair{kDefaultWidth, kDefaultHeight}, std::pair{1920, 1200}, std::pair{10, 10}}) {
         const BookGeometry g = layoutBook(width, height);
         EXPECT_EQ(g.pages[0].x + g.pages[0].width, g.pages[1].x);
         for (int side = 0; side < 2; ++side) {

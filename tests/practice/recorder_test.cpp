@@ -1,3 +1,5 @@
+#include "practice/recorder.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -7,7 +9,6 @@
 
 #include "core/unicode.h"
 #include "practice/practice_client.h"
-#include "practice/recorder.h"
 
 namespace quill::practice {
 namespace {
@@ -20,10 +21,11 @@ std::string contents(const fs::path& path) {
 }
 
 class PracticeRecorderFile : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() /
-               ("quill-practice-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+               ("quill-practice-" +
+                std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
     }

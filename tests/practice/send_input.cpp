@@ -5,12 +5,11 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// Headers that need windows.h first.
 #include <shellapi.h>
 
 #include <cstdio>
 #include <string>
-
-
 
 namespace {
 

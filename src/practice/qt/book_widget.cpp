@@ -17,12 +17,18 @@
 namespace quill::practice {
 namespace {
 
-QColor colour(unsigned rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
-QRect toRect(const Box& box) { return {box.x, box.y, box.width, box.height}; }
+QColor colour(unsigned rgb) {
+    return QColor::fromRgb(static_cast<QRgb>(rgb));
+}
+QRect toRect(const Box& box) {
+    return {box.x, box.y, box.width, box.height};
+}
 QString text(std::u32string_view line) {
     return QString::fromUcs4(line.data(), static_cast<qsizetype>(line.size()));
 }
-QString text(std::string_view utf8) { return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())); }
+QString text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
 
 // The largest font not above the planned size with which every line fits the page's width.
 QFont pageFont(const BookGeometry& g, const std::vector<QString>& lines, bool italic) {
@@ -216,8 +222,8 @@ void BookWidget::paintEvent(QPaintEvent*) {
         }
         p.setPen(colour(hint ? kHintColour : kInkColour));
         for (std::size_t row = 0; row < lines[side].size(); ++row) {
-            const int baseline = area.top() + static_cast<int>(row + 1) * g.lineHeight - g.lineHeight / 5 -
-                                 metrics.descent();
+            const int baseline =
+                area.top() + static_cast<int>(row + 1) * g.lineHeight - g.lineHeight / 5 - metrics.descent();
             p.drawText(area.left(), baseline, lines[side][row]);
         }
         const int pageIndex = first + side;

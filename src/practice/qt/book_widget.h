@@ -9,13 +9,13 @@
 namespace quill::practice {
 
 class BookWidget : public QWidget {
-public:
+  public:
     // `recorder` must outlive the widget; a recorder that is not active records nothing.
     BookWidget(const QString& title, Recorder& recorder, QWidget* parent = nullptr);
 
     const Book& book() const { return book_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
@@ -24,7 +24,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void receiveText(const QString& text, bool committed);
     void receive(char32_t character);
 

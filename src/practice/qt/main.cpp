@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     }
 
     quill::practice::Recorder recorder;
-    if (parsed.options.recordFile && !recorder.open(*parsed.options.recordFile)) return fail(recorder.error());
+    if (parsed.options.recordFile && !recorder.open(*parsed.options.recordFile))
+        return fail(recorder.error());
 
     quill::practice::BookWidget window(QString::fromStdString(parsed.options.title), recorder);
     window.show();

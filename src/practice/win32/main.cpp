@@ -4,6 +4,7 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// Headers that need windows.h first.
 #include <shellapi.h>
 
 #include <algorithm>
@@ -38,8 +39,12 @@ std::string utf8(const wchar_t* text) {
     return quill::unicode::utf16ToUtf8(std::u16string(view.begin(), view.end()));
 }
 
-COLORREF rgb(unsigned colour) { return RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF); }
-RECT toRect(const Box& box) { return {box.x, box.y, box.x + box.width, box.y + box.height}; }
+COLORREF rgb(unsigned colour) {
+    return RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
+}
+RECT toRect(const Box& box) {
+    return {box.x, box.y, box.x + box.width, box.y + box.height};
+}
 
 void showMessage(HWND owner, const std::string& text) {
     MessageBoxW(owner, wide(text).c_str(), L"Übungsbuch", MB_OK);
@@ -84,10 +89,10 @@ HFONT makeFont(const std::wstring& family, int pixels, bool italic, int weight =
 }
 
 class PracticeWindow {
-public:
+  public:
     PracticeWindow(Recorder& recorder) : recorder_(recorder) {
-        bookFont_ = firstInstalledFont({L"Georgia", L"Palatino Linotype", L"DejaVu Serif", L"Liberation Serif",
-                                        L"Times New Roman"});
+        bookFont_ = firstInstalledFont(
+            {L"Georgia", L"Palatino Linotype", L"DejaVu Serif", L"Liberation Serif", L"Times New Roman"});
         uiFont_ = firstInstalledFont({L"Segoe UI", L"DejaVu Sans", L"Tahoma"});
         fallbackFonts_ = installedFonts({L"Segoe UI Emoji", L"Segoe UI Symbol", L"Microsoft YaHei", L"SimSun",
                                          L"MS Gothic", L"Malgun Gothic", L"Droid Sans Fallback",
@@ -96,7 +101,7 @@ public:
 
     LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-private:
+  private:
     void receive(HWND window, char32_t character) {
         if (!book_.receive(character)) return;
         recorder_.append(character);
@@ -166,7 +171,7 @@ void roundBox(HDC dc, const RECT& area, COLORREF inside, COLORREF edge, int edge
 // Basic Multilingual Plane), the first installed font that has them. Lines are drawn run by run on
 // one baseline.
 class FontSet {
-public:
+  public:
     FontSet(const std::wstring& family, const std::vector<std::wstring>& fallbacks, int pixels, bool italic)
         : fallbackFamilies_(fallbacks), pixels_(pixels), italic_(italic) {
         fonts_.push_back(makeFont(family, pixels, italic));
@@ -207,9 +212,10 @@ public:
         SetTextAlign(dc, oldAlign);
     }
 
-private:
+  private:
     HFONT font(std::size_t index) {
-        if (fonts_[index] == nullptr) fonts_[index] = makeFont(fallbackFamilies_[index - 1], pixels_, italic_);
+        if (fonts_[index] == nullptr)
+            fonts_[index] = makeFont(fallbackFamilies_[index - 1], pixels_, italic_);
         return fonts_[index];
     }
     bool hasGlyph(HDC dc, std::size_t index, const wchar_t* unit, int length) {
@@ -230,7 +236,8 @@ private:
         std::size_t start = 0;
         std::size_t current = 0;
         for (std::size_t i = 0; i < text.size();) {
-            const bool pair = IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]);
+            const bool pair =
+                IS_HIGH_SURROGATE(text[i]) && i + 1 < text.size() && IS_LOW_SURROGATE(text[i + 1]);
             const int length = pair ? 2 : 1;
             const std::size_t index = fontFor(dc, &text[i], length);
             if (index != current && i > start) {
@@ -240,7 +247,8 @@ private:
             current = index;
             i += static_cast<std::size_t>(length);
         }
-        if (start < text.size()) visit(font(current), text.data() + start, static_cast<int>(text.size() - start));
+        if (start < text.size())
+            visit(font(current), text.data() + start, static_cast<int>(text.size() - start));
     }
 
     std::vector<HFONT> fonts_;
@@ -248,7 +256,6 @@ private:
     int pixels_;
     bool italic_;
 };
-
 
 void PracticeWindow::paintPages(HDC dc, const BookGeometry& g) {
     const bool hint = book_.received().empty();
