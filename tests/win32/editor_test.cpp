@@ -3,6 +3,7 @@
 #include <richedit.h>
 
 #include "core/unicode.h"
+#include "platform/win32/win32_window_system.h"
 #include "win32_controls.h"
 
 using namespace quill;
@@ -130,4 +131,22 @@ TEST(Timer, IntervalZeroGivesNoTicksWhileEnabled) {
     ticksWithin(50);
     EXPECT_EQ(ticksWithin(200), 0);
     DestroyWindow(owner);
+}
+
+TEST(WindowSystem, TitlesAreMatchedExactlyNotIgnoringCase) {
+    const auto windows = platform::win32::Win32WindowSystem::create();
+    const HWND shouting = CreateWindowExW(0, L"STATIC", L"ULTIMA ONLINE - GR\u00dc\u00dfE", WS_POPUP, 0, 0,
+                                          10, 10, nullptr, nullptr, nullptr, nullptr);
+    const HWND client = CreateWindowExW(0, L"STATIC", L"Ultima Online - Gr\u00fc\u00dfe", WS_POPUP, 0, 0, 10,
+                                        10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(shouting && client);
+    // The one that differs only in case lies above the client: FindWindowW would take it.
+    SetWindowPos(shouting, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(windows->findWindowByTitle("Ultima Online - Grüße"), HandleToULong(client));
+    EXPECT_EQ(windows->windowTitle(HandleToULong(client)), "Ultima Online - Grüße");
+    EXPECT_EQ(windows->findWindowByTitle("Ultima Online - Grüsse"), platform::kNoWindow);
+    DestroyWindow(client);
+    EXPECT_EQ(windows->findWindowByTitle("Ultima Online - Grüße"), platform::kNoWindow);
+    EXPECT_FALSE(windows->isWindow(HandleToULong(client)));
+    DestroyWindow(shouting);
 }
