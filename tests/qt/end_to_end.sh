@@ -3,7 +3,8 @@
 #  1. the acceptance text, pasted into the editor, reaches a real X client (xterm running cat)
 #     exactly, at the slider's pace, after Alt+T;
 #  2. Ctrl+X in the editor and Alt+X end the process at once;
-#  3. closing the main window leaves an open About dialog, and the program ends when it closes too.
+#  3. closing the main window leaves an open About dialog, and the program ends when it closes too;
+#  4. without a window manager a short text arrives as well.
 # Usage: end_to_end.sh <quillpost> <print_acceptance_text>
 set -uo pipefail
 
@@ -64,12 +65,14 @@ pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 openbox >/dev/null 2>&1 &
-pids+=($!)
+openbox_pid=$!
+pids+=("$openbox_pid")
 for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 
 "$print_text" >"$work/expected.txt" || fail "no acceptance text"
 xterm -u8 -T "Ultima Online - Test" -e sh -c "stty -echo -icanon min 1; exec cat > '$work/received.txt'" &
-pids+=($!)
+receiver_pid=$!
+pids+=("$receiver_pid")
 wait_window '^Ultima Online - Test$' >/dev/null || fail "the receiver did not appear"
 sleep 0.5
 
@@ -137,5 +140,37 @@ xdotool key Escape
 wait_exit "$program_pid" 5
 status=$?
 ((status == 0)) || fail "closing the About dialog did not end the program (status $status)"
+
+# --- 4. without a window manager ----------------------------------------------------------------
+kill "$openbox_pid" "$receiver_pid" 2>/dev/null
+sleep 0.5
+printf 'Ohne Fenstermanager: Grüße, 1+1=2 {ok}\n\tEnde' >"$work/expected2.txt"
+xterm -u8 -T "Ultima Online - Zwei" -e sh -c "stty -echo -icanon min 1; exec cat > '$work/received2.txt'" &
+pids+=($!)
+wait_window '^Ultima Online - Zwei$' >/dev/null || fail "the second receiver did not appear"
+sleep 0.5
+"$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+pids+=("$program_pid")
+main=$(wait_window '^UO Quillpost v2' 15) || fail "the main window did not appear without a window manager"
+sleep 0.3
+xdotool windowfocus --sync "$main" >/dev/null 2>&1
+xclip -quiet -selection clipboard -i <"$work/expected2.txt" >/dev/null 2>&1 &
+pids+=($!)
+sleep 0.3
+xdotool key Tab Tab Tab Tab ctrl+v
+sleep 0.5
+xdotool key ctrl+Tab Left alt+t
+deadline=$((SECONDS + 20))
+while ((SECONDS < deadline)); do
+  cmp -s "$work/expected2.txt" "$work/received2.txt" && break
+  sleep 0.2
+done
+sleep 0.5
+cmp -s "$work/expected2.txt" "$work/received2.txt" || {
+  diff <(od -c "$work/expected2.txt") <(od -c "$work/received2.txt" 2>/dev/null) | head -20 >&2
+  fail "without a window manager the receiver did not get the text exactly"
+}
+echo "typed without a window manager as well"
 
 echo "PASS"

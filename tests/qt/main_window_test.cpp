@@ -62,6 +62,7 @@ class MainWindowTest : public QObject {
     QWidget* focused() const { return QApplication::focusWidget(); }
 
   private slots:
+    void initTestCase() { qt::prepareApplication(); }  // the program's own looks and font fallback
     void init() {
         desktop = {};
         program = {};

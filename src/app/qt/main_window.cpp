@@ -151,7 +151,7 @@ void FrmMain::buildControls(int dpi) {
             case ControlId::Text1:
                 text1_ = new QTextEdit(parent);
                 text1_->setAcceptRichText(true);
-                // Tab is typed into the text, as in the original editor; Ctrl+Tab leaves it.
+                // Tab is typed into the text like any character; Ctrl+Tab and Ctrl+Shift+Tab leave it.
                 text1_->setTabChangesFocus(false);
                 text1_->installEventFilter(this);
                 widget = text1_;
