@@ -1,0 +1,43 @@
+# Installation and packages: a Debian package for the Linux program, a zip for the Windows program.
+include(GNUInstallDirs)
+
+set(CPACK_PACKAGE_NAME "quillpost")
+set(CPACK_PACKAGE_VENDOR "Quillpost-Team")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Types a prepared text into an Ultima Online client window")
+set(CPACK_PACKAGE_CONTACT "Quillpost-Team <quillpost@example.org>")
+set(CPACK_RESOURCE_FILE_README "${PROJECT_SOURCE_DIR}/README.md")
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  if(TARGET Quillpost)
+    install(TARGETS Quillpost RUNTIME DESTINATION .)
+  endif()
+  if(TARGET QuillpostPractice)
+    install(TARGETS QuillpostPractice RUNTIME DESTINATION .)
+  endif()
+  set(CPACK_GENERATOR "ZIP")
+  set(CPACK_PACKAGE_FILE_NAME "Quillpost-${PROJECT_VERSION}-windows-x64")
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  foreach(program quillpost quillpost-practice)
+    if(TARGET ${program})
+      install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    endif()
+  endforeach()
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/quillpost.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/icon/quillpost.png
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
+  if(EXISTS ${PROJECT_SOURCE_DIR}/resources/fontconfig/30-quillpost-courier-new.conf)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/fontconfig/30-quillpost-courier-new.conf
+            DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/fonts/conf.d)
+  endif()
+  set(CPACK_GENERATOR "DEB")
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION "games")
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+endif()
+
+include(CPack)
