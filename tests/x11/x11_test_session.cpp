@@ -3,6 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,6 +47,8 @@ Process::Process(const std::vector<std::string>& argv, const std::map<std::strin
     if (pid_ < 0) throw std::runtime_error("fork failed");
     if (pid_ == 0) {
         setpgid(0, 0);
+        // Ends with the test, also when the test is killed before it can clean up.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         for (const auto& [key, value] : environment) setenv(key.c_str(), value.c_str(), 1);
         execvp(args[0], args.data());
         _exit(127);
@@ -178,6 +181,55 @@ XtermReceiver::XtermReceiver(XServer& server, const std::string& title, const st
     if (!waitUntil([&] { return std::filesystem::exists(ready); }, 15s)) {
         throw std::runtime_error("xterm did not start");
     }
+}
+
+QtReceiver::QtReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory) {
+    static int counter = 0;
+    const std::string stem = "qt" + std::to_string(++counter);
+    output_ = directory / (stem + ".txt");
+    const std::filesystem::path ready = directory / (stem + ".ready");
+    process_ = std::make_unique<Process>(
+        std::vector<std::string>{QUILL_QT_RECEIVER, title, output_.string(), ready.string()}, server.environment());
+    if (!waitUntil([&] { return std::filesystem::exists(ready); }, 20s)) {
+        throw std::runtime_error("the Qt receiver did not start");
+    }
+}
+
+namespace {
+std::string windowsPath(const std::filesystem::path& path) {
+    std::string text = "Z:" + std::filesystem::absolute(path).string();
+    for (char& c : text) {
+        if (c == '/') c = '\\';
+    }
+    return text;
+}
+}  // namespace
+
+std::map<std::string, std::string> WineReceiver::wineEnvironment(const XServer& server) {
+    auto environment = server.environment();
+    environment["WINEPREFIX"] = QUILL_WINE_PREFIX;
+    environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
+    return environment;
+}
+
+WineReceiver::WineReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory)
+    : environment_(wineEnvironment(server)) {
+    static int counter = 0;
+    const std::string stem = "wine" + std::to_string(++counter);
+    output_ = directory / (stem + ".txt");
+    const std::filesystem::path ready = directory / (stem + ".ready");
+    process_ = std::make_unique<Process>(
+        std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, title, windowsPath(output_), windowsPath(ready)},
+        environment_);
+    if (!waitUntil([&] { return std::filesystem::exists(ready); }, 60s)) {
+        throw std::runtime_error("the Wine receiver did not start");
+    }
+}
+
+WineReceiver::~WineReceiver() {
+    process_.reset();
+    // The wine server of the prefix outlives its programs for a while; end it with the receiver.
+    run({"wineserver", "-k"}, environment_);
 }
 
 TempDirectory::TempDirectory(const std::string& name)

@@ -86,6 +86,31 @@ private:
     std::unique_ptr<Process> process_;
 };
 
+// The Qt test window (qt_receiver): a plain-text editor writing its text to a file.
+class QtReceiver {
+public:
+    QtReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory);
+    const std::filesystem::path& output() const { return output_; }
+
+private:
+    std::filesystem::path output_;
+    std::unique_ptr<Process> process_;
+};
+
+// The Win32 test window (wine_receiver.exe) under Wine, in the prefix the test run made.
+class WineReceiver {
+public:
+    WineReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory);
+    ~WineReceiver();
+    const std::filesystem::path& output() const { return output_; }
+    static std::map<std::string, std::string> wineEnvironment(const XServer& server);
+
+private:
+    std::filesystem::path output_;
+    std::unique_ptr<Process> process_;
+    std::map<std::string, std::string> environment_;
+};
+
 // A fresh directory for one test's files, removed afterwards.
 class TempDirectory {
 public:

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <string_view>
 #include <thread>
 
 #include "platform/x11/x11_error_trap.h"
@@ -47,7 +49,8 @@ int levelFor(const XkbKeyTypeRec& type, unsigned modifiers) {
 
 }  // namespace
 
-Keyboard::Keyboard(Display* display) : display_(display) {
+Keyboard::Keyboard(Display* display, std::function<Window()> focusedClient)
+    : display_(display), focusedClient_(std::move(focusedClient)) {
     int opcode = 0;
     int errorBase = 0;
     int major = XkbMajorVersion;
@@ -55,14 +58,101 @@ Keyboard::Keyboard(Display* display) : display_(display) {
     XkbQueryExtension(display_, &opcode, &xkbEventBase_, &errorBase, &major, &minor);
     const unsigned events = XkbMapNotifyMask | XkbNewKeyboardNotifyMask;
     XkbSelectEvents(display_, XkbUseCoreKbd, events, events);
+    wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
+    netWmPing_ = XInternAtom(display_, "_NET_WM_PING", False);
+    // Answers to pings go to the root window, to whoever listens for its structure (Qt) or its
+    // substructure (Wine, GTK).
+    XSelectInput(display_, DefaultRootWindow(display_), StructureNotifyMask | SubstructureNotifyMask);
 }
 
 Keyboard::~Keyboard() {
     {
         ErrorTrap trap(display_);
         restoreSpareKeycodes();
+        XSelectInput(display_, DefaultRootWindow(display_), NoEventMask);
     }
     if (xkb_ != nullptr) XkbFreeKeyboard(xkb_, 0, True);
+}
+
+bool Keyboard::answersPing(Window client) {
+    if (const auto known = answersPing_.find(client); known != answersPing_.end()) return known->second;
+    Atom* protocols = nullptr;
+    int count = 0;
+    if (!XGetWMProtocols(display_, client, &protocols, &count)) return false;
+    const bool found = std::find(protocols, protocols + count, netWmPing_) != protocols + count;
+    XFree(protocols);
+    answersPing_[client] = found;
+    return found;
+}
+
+bool Keyboard::ping(Window client, std::chrono::milliseconds timeout) {
+    if (client == None || !answersPing(client)) return false;
+    const long serial = ++pingSerial_;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = client;
+    event.xclient.message_type = wmProtocols_;
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(netWmPing_);
+    event.xclient.data.l[1] = serial;
+    event.xclient.data.l[2] = static_cast<long>(client);
+    XSendEvent(display_, client, False, NoEventMask, &event);
+    XFlush(display_);
+
+    struct Wanted {
+        Atom protocols;
+        Atom ping;
+        long serial;
+    } wanted{wmProtocols_, netWmPing_, serial};
+    auto isAnswer = [](Display*, XEvent* candidate, XPointer argument) -> Bool {
+        const auto* want = reinterpret_cast<const Wanted*>(argument);
+        return candidate->type == ClientMessage && candidate->xclient.message_type == want->protocols &&
+               static_cast<Atom>(candidate->xclient.data.l[0]) == want->ping &&
+               candidate->xclient.data.l[1] == want->serial;
+    };
+    const auto deadline = Clock::now() + timeout;
+    while (true) {
+        XEvent answer;
+        if (XCheckIfEvent(display_, &answer, isAnswer, reinterpret_cast<XPointer>(&wanted))) return true;
+        if (Clock::now() >= deadline) {
+            // A client that lets a ping go unanswered is not waited for again.
+            answersPing_[client] = false;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+}
+
+bool Keyboard::settled(const SpareKeycode& spare, std::chrono::milliseconds pingTimeout) {
+    if (spare.pressNumber == 0) return true;
+    if (spare.pressedIn != None) {
+        ErrorTrap trap(display_);
+        XWindowAttributes attributes{};
+        // A window that is gone translates nothing any more.
+        if (!XGetWindowAttributes(display_, spare.pressedIn, &attributes) || trap.failed()) return true;
+    }
+    if (spare.pressedIn == None || !answersPing(spare.pressedIn)) {
+        const auto age = Clock::now() - spare.lastUse;
+        if (age < kMinimumAgeBeforeRebind) std::this_thread::sleep_for(kMinimumAgeBeforeRebind - age);
+        return true;
+    }
+    // Some programs answer from their event loop but translate the key later, from their own
+    // message queue (Wine): the second answer comes only after that queue has moved on.
+    const auto confirmed = confirmedPresses_.find(spare.pressedIn);
+    if (confirmed != confirmedPresses_.end() && confirmed->second >= spare.pressNumber) return true;
+    const std::uint64_t pressesBefore = presses_;
+    if (!ping(spare.pressedIn, pingTimeout) || !ping(spare.pressedIn, pingTimeout)) return false;
+    confirmedPresses_[spare.pressedIn] = pressesBefore;
+    return true;
+}
+
+void Keyboard::unbind(SpareKeycode& spare) {
+    KeySym none[2] = {NoSymbol, NoSymbol};
+    XChangeKeyboardMapping(display_, spare.keycode, 2, none, 1);
+    spare.boundTo = NoSymbol;
+    spare.pressNumber = 0;
+    spare.pressedIn = None;
+    mapStale_ = true;
 }
 
 void Keyboard::takeEvents() {
@@ -86,6 +176,8 @@ bool Keyboard::ensureMap() {
     if (xkb_ != nullptr) XkbFreeKeyboard(xkb_, 0, True);
     xkb_ = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask | XkbModifierMapMask, XkbUseCoreKbd);
     if (xkb_ == nullptr || xkb_->map == nullptr) return false;
+    // Key names tell the keys a user presses (the AltGr key) from others with the same symbol.
+    XkbGetNames(display_, XkbKeyNamesMask, xkb_);
     mapStale_ = false;
 
     // Spare keycodes: no symbols and no modifier. A keycode we bound keeps its place while it still
@@ -97,9 +189,10 @@ bool Keyboard::ensureMap() {
         const auto known = std::find_if(spares_.begin(), spares_.end(),
                                         [&](const SpareKeycode& spare) { return spare.keycode == keycode; });
         if (XkbKeyNumGroups(xkb_, keycode) == 0) {
+            if (spares.size() >= kMaxSpareKeycodes) continue;
             spares.push_back({keycode, NoSymbol, known != spares_.end() ? known->lastUse : Clock::time_point{}});
         } else if (known != spares_.end() && known->boundTo != NoSymbol && XkbKeyNumGroups(xkb_, keycode) == 1 &&
-                   XkbKeySymEntry(xkb_, keycode, 0, 0) == known->boundTo) {
+                   XkbKeyGroupWidth(xkb_, keycode, 0) >= 2 && XkbKeySymEntry(xkb_, keycode, 1, 0) == known->boundTo) {
             spares.push_back(*known);
         }
     }
@@ -108,6 +201,7 @@ bool Keyboard::ensureMap() {
 }
 
 KeyCode Keyboard::keyForModifier(unsigned modifierBit, int group) const {
+    KeyCode best = 0;
     for (int code = xkb_->min_key_code; code <= xkb_->max_key_code; ++code) {
         const auto keycode = static_cast<KeyCode>(code);
         if ((xkb_->map->modmap[keycode] & modifierBit) == 0) continue;
@@ -118,9 +212,27 @@ KeyCode Keyboard::keyForModifier(unsigned modifierBit, int group) const {
         const bool fits = modifierBit == ShiftMask
                               ? (keysym == XK_Shift_L || keysym == XK_Shift_R)
                               : (keysym == XK_ISO_Level3_Shift || keysym == XK_ISO_Level5_Shift);
-        if (fits) return keycode;
+        if (!fits) continue;
+        // The left Shift key and the AltGr key: programs that keep their own key state (Wine) know
+        // these as the keys that select the levels.
+        const std::string_view wanted = modifierBit == ShiftMask ? "LFSH" : "RALT";
+        if (xkb_->names != nullptr && xkb_->names->keys != nullptr &&
+            std::string_view(xkb_->names->keys[keycode].name, XkbKeyNameLength).substr(0, wanted.size()) == wanted) {
+            return keycode;
+        }
+        if (best == 0) best = keycode;
     }
-    return 0;
+    return best;
+}
+
+bool Keyboard::onMainBlock(KeyCode keycode) const {
+    if (xkb_->names == nullptr || xkb_->names->keys == nullptr) return true;
+    const std::string_view name(xkb_->names->keys[keycode].name,
+                                strnlen(xkb_->names->keys[keycode].name, XkbKeyNameLength));
+    if (name.size() == 4 && name[0] == 'A' && (name[1] >= 'A' && name[1] <= 'E') && name[2] >= '0' && name[2] <= '9') {
+        return true;  // AE01..AB10: the rows of the typing keys
+    }
+    return name == "TLDE" || name == "BKSL" || name == "LSGT" || name == "SPCE" || name == "RTRN" || name == "TAB";
 }
 
 std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeySym wanted, int currentGroup) const {
@@ -161,7 +273,9 @@ std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeyS
                 reach.group = group == shownGroup ? -1 : group;
                 reach.modifiers = *chosen;
                 reach.typeModifiers = typeMask;
-                reach.cost = std::popcount(*chosen) + (reach.group >= 0 ? 4 : 0);
+                // Keys of the main block first: programs that keep their own key tables (Wine) may
+                // not know the extra keys of multimedia keyboards that repeat some symbols.
+                reach.cost = std::popcount(*chosen) + (reach.group >= 0 ? 4 : 0) + (onMainBlock(keycode) ? 0 : 8);
                 if (reach.group >= 0) {
                     bool reachable = true;
                     for (unsigned bit = 1; bit <= Mod5Mask; bit <<= 1) {
@@ -190,13 +304,16 @@ std::optional<Keyboard::Reach> Keyboard::bindSpare(KeySym keysym) {
         });
         // A client may not yet have translated the last press of this keycode; it would read the
         // new binding for it.
-        const auto age = Clock::now() - spare->lastUse;
-        if (age < kMinimumAgeBeforeRebind) std::this_thread::sleep_for(kMinimumAgeBeforeRebind - age);
+        // A client that does not answer within the timeout is hung; it cannot be waited for forever.
+        settled(*spare, kPingTimeout);
     }
+    const KeyCode shiftKey = keyForModifier(ShiftMask, 0);
     if (spare->boundTo != keysym) {
-        // The keysym on both levels: a lone letter would otherwise be read as the lower-case form
-        // on level one and the upper-case form on level two.
-        KeySym symbols[2] = {keysym, keysym};
+        // The keysym on level two, typed with Shift, and nothing on level one. A lone keysym would
+        // be read as the lower-case form on level one and the upper-case form on level two (an Ä
+        // would arrive as ä), and Wine would take a key that carries only ^ for its own dead-key
+        // key and type nothing.
+        KeySym symbols[2] = {shiftKey != 0 ? static_cast<KeySym>(XK_VoidSymbol) : keysym, keysym};
         ErrorTrap trap(display_);
         XChangeKeyboardMapping(display_, spare->keycode, 2, symbols, 1);
         if (trap.failed()) return std::nullopt;
@@ -204,16 +321,22 @@ std::optional<Keyboard::Reach> Keyboard::bindSpare(KeySym keysym) {
         // to every client are queued there ahead of the key events that follow.
         int perKeycode = 0;
         KeySym* current = XGetKeyboardMapping(display_, spare->keycode, 1, &perKeycode);
-        const bool taken = current != nullptr && perKeycode > 0 && current[0] == keysym;
+        const bool taken = current != nullptr && perKeycode > 1 && current[1] == keysym;
         if (current != nullptr) XFree(current);
         if (!taken) return std::nullopt;
         spare->boundTo = keysym;
         mapStale_ = true;
+        // A client that rebuilds its key tables when it handles the mapping change (Wine) takes
+        // keys that come in meanwhile wrongly, or drops them: let it finish first where it can tell.
+        const Window client = focusedClient_ ? focusedClient_() : None;
+        if (client != None && answersPing(client)) {
+            ping(client, kPingTimeout) && ping(client, kPingTimeout);
+        }
     }
     Reach reach;
     reach.keycode = spare->keycode;
     reach.group = -1;
-    reach.modifiers = 0;
+    reach.modifiers = shiftKey != 0 ? ShiftMask : 0;
     reach.typeModifiers = ShiftMask;
     return reach;
 }
@@ -223,8 +346,9 @@ bool Keyboard::press(const Reach& reach) {
     if (XkbGetState(display_, XkbUseCoreKbd, &state) != Success) return false;
     const int group = reach.group >= 0 ? reach.group : state.group;
 
+    // The level keys in the order a typist presses them: AltGr before Shift.
     std::vector<KeyCode> modifierKeys;
-    for (unsigned bit = 1; bit <= Mod5Mask; bit <<= 1) {
+    for (unsigned bit = Mod5Mask; bit >= ShiftMask; bit >>= 1) {
         if ((reach.modifiers & bit) == 0 || (state.locked_mods & bit) != 0) continue;
         const KeyCode keycode = keyForModifier(bit, group);
         if (keycode == 0) return false;
@@ -251,8 +375,17 @@ bool Keyboard::press(const Reach& reach) {
     if (reach.group >= 0) XkbLockGroup(display_, XkbUseCoreKbd, static_cast<unsigned>(reach.group));
     for (KeyCode keycode : modifierKeys) XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
 
+    const Window client = focusedClient_ ? focusedClient_() : None;
     XTestFakeKeyEvent(display_, reach.keycode, True, CurrentTime);
     XTestFakeKeyEvent(display_, reach.keycode, False, CurrentTime);
+    ++presses_;
+    // Some programs translate a key only when their own message queue gets to it, with the
+    // modifier state of that moment (Wine): the modifiers stay down until the client has caught up.
+    const std::uint64_t pressesBefore = presses_;
+    if (client != None && answersPing(client) && ping(client, kPingTimeout) && ping(client, kPingTimeout)) {
+        auto& confirmed = confirmedPresses_[client];
+        confirmed = std::max(confirmed, pressesBefore);
+    }
 
     for (auto it = modifierKeys.rbegin(); it != modifierKeys.rend(); ++it) {
         XTestFakeKeyEvent(display_, *it, False, CurrentTime);
@@ -264,7 +397,10 @@ bool Keyboard::press(const Reach& reach) {
     XSync(display_, False);
 
     for (SpareKeycode& spare : spares_) {
-        if (spare.keycode == reach.keycode) spare.lastUse = Clock::now();
+        if (spare.keycode != reach.keycode) continue;
+        spare.lastUse = Clock::now();
+        spare.pressNumber = presses_;
+        spare.pressedIn = client;
     }
     return true;
 }
@@ -273,10 +409,7 @@ void Keyboard::restoreIdleBindings() {
     const auto now = Clock::now();
     for (SpareKeycode& spare : spares_) {
         if (spare.boundTo == NoSymbol || now - spare.lastUse < kRestoreAfterIdle) continue;
-        KeySym none[2] = {NoSymbol, NoSymbol};
-        XChangeKeyboardMapping(display_, spare.keycode, 2, none, 1);
-        spare.boundTo = NoSymbol;
-        mapStale_ = true;
+        if (settled(spare, std::chrono::milliseconds(100))) unbind(spare);
     }
 }
 
@@ -285,10 +418,8 @@ void Keyboard::restoreSpareKeycodes() {
     if (!ensureMap()) return;
     for (SpareKeycode& spare : spares_) {
         if (spare.boundTo == NoSymbol) continue;
-        KeySym none[2] = {NoSymbol, NoSymbol};
-        XChangeKeyboardMapping(display_, spare.keycode, 2, none, 1);
-        spare.boundTo = NoSymbol;
-        mapStale_ = true;
+        settled(spare, kPingTimeout);
+        unbind(spare);
     }
     XSync(display_, False);
 }

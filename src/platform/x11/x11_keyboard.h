@@ -5,6 +5,9 @@
 #include <X11/Xlib.h>
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -13,7 +16,8 @@ namespace quill::platform::x11 {
 class Keyboard {
 public:
     // `display` must offer XKB and XTest (checked by the caller). The keyboard does not own it.
-    explicit Keyboard(Display* display);
+    // `focusedClient` names the top-level window that gets the keys now.
+    Keyboard(Display* display, std::function<Window()> focusedClient);
     ~Keyboard();
     Keyboard(const Keyboard&) = delete;
     Keyboard& operator=(const Keyboard&) = delete;
@@ -27,12 +31,18 @@ public:
     // Gives every temporarily bound spare keycode its empty mapping back.
     void restoreSpareKeycodes();
 
-    // How long a temporary binding stays after its last use before it is undone, and how long a
-    // binding must have been idle before its keycode is bound to another keysym. Clients read the
-    // keyboard map only when they handle the mapping change, which can be after we pressed the key;
-    // until then the binding must stay as it was.
+    // Clients read the keyboard map when they handle the mapping change or translate the key, which
+    // can be well after we pressed it; until then a temporary binding must stay as it was. A client
+    // that answers the window manager's ping (_NET_WM_PING) tells us when it has caught up: each
+    // answer comes after it has handled every event sent before the ping, and a second answer after
+    // it has also worked through what the first batch put into its own message queue (Wine). A
+    // client that does not answer pings gets kMinimumAgeBeforeRebind after the last press.
     static constexpr std::chrono::milliseconds kRestoreAfterIdle{3000};
     static constexpr std::chrono::milliseconds kMinimumAgeBeforeRebind{250};
+    // Wine gives keys with symbols it does not know virtual-key codes from a small pool of its own;
+    // with more such keys at a time, the ones beyond get none and their characters are lost.
+    static constexpr std::size_t kMaxSpareKeycodes = 4;
+    static constexpr std::chrono::milliseconds kPingTimeout{2000};
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -49,6 +59,8 @@ private:
         KeyCode keycode = 0;
         KeySym boundTo = NoSymbol;
         Clock::time_point lastUse{};
+        Window pressedIn = None;        // the client that got its last press
+        std::uint64_t pressNumber = 0;  // which press that was
     };
 
     void takeEvents();
@@ -56,12 +68,26 @@ private:
     std::optional<Reach> findOnKeyboard(char32_t character, KeySym wanted, int currentGroup) const;
     std::optional<unsigned> modifiersForLevel(const XkbKeyTypeRec& type, int level) const;
     KeyCode keyForModifier(unsigned modifierBit, int group) const;
+    bool onMainBlock(KeyCode keycode) const;
     std::optional<Reach> bindSpare(KeySym keysym);
     bool press(const Reach& reach);
     void restoreIdleBindings();
+    // Waits until no client can still be about to translate a press of the spare keycode; false
+    // when the client did not answer in time.
+    bool settled(const SpareKeycode& spare, std::chrono::milliseconds pingTimeout);
+    bool ping(Window client, std::chrono::milliseconds timeout);
+    bool answersPing(Window client);
+    void unbind(SpareKeycode& spare);
 
     Display* display_;
+    std::function<Window()> focusedClient_;
     XkbDescPtr xkb_ = nullptr;
+    Atom wmProtocols_ = None;
+    Atom netWmPing_ = None;
+    std::uint64_t presses_ = 0;
+    long pingSerial_ = 0;
+    std::map<Window, std::uint64_t> confirmedPresses_;
+    std::map<Window, bool> answersPing_;
     bool mapStale_ = true;
     int xkbEventBase_ = 0;
     std::vector<SpareKeycode> spares_;

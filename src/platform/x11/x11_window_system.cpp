@@ -120,7 +120,7 @@ std::string utf8Checked(const std::vector<unsigned char>& bytes) {
 class X11WindowSystemImpl final : public X11WindowSystem {
 public:
     X11WindowSystemImpl(Display* display, bool haveXRes)
-        : display_(display), root_(DefaultRootWindow(display)), haveXRes_(haveXRes), keyboard_(std::make_unique<Keyboard>(display)) {
+        : display_(display), root_(DefaultRootWindow(display)), haveXRes_(haveXRes), keyboard_(std::make_unique<Keyboard>(display, [this] { return focusedClient(); })) {
         XInternAtoms(display_, const_cast<char**>(kAtomNames), kAtomCount, False, atoms_);
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
@@ -169,7 +169,10 @@ public:
             pid && pid->format == 32 && !pid->items.empty()) {
             return static_cast<ProcessId>(pid->items.front());
         }
-        if (!haveXRes_) return 0;
+        // The resource extension answers for the connection an id belongs to, whether or not the
+        // window still exists.
+        XWindowAttributes attributes{};
+        if (!haveXRes_ || !XGetWindowAttributes(display_, window, &attributes) || trap.failed()) return 0;
         XResClientIdSpec spec{static_cast<XID>(window), XRES_CLIENT_ID_PID_MASK};
         long count = 0;
         XResClientIdValue* values = nullptr;
@@ -452,6 +455,16 @@ private:
             current = parent;
         }
         return None;
+    }
+
+    // The top-level window the keys go to, whatever the window manager says.
+    Window focusedClient() {
+        ErrorTrap trap(display_);
+        Window focus = None;
+        int revert = 0;
+        XGetInputFocus(display_, &focus, &revert);
+        if (focus == None || focus == PointerRoot || focus == root_) return None;
+        return topLevelOf(focus);
     }
 
     WindowHandle currentForeground() {
