@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   libgtest-dev googletest libbenchmark-dev zlib1g-dev
   # Linux program
-  qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev libxres-dev libxi-dev libxkbfile-dev
+  qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev libxres-dev libxi-dev libxkbfile-dev libxkbcommon-dev
   fonts-liberation qt6-translations-l10n
   # Windows program
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev

@@ -45,13 +45,14 @@ Figures measure(const std::filesystem::path& output, const std::function<void()>
     Figures figures;
     figures.total = expected.size();
     figures.exact = exactCharacters(expected, unicode::utf8ToUtf32(received));
-    figures.msPerCharacter = std::chrono::duration<double, std::milli>(end - begin).count() /
-                             static_cast<double>(expected.size());
+    figures.msPerCharacter =
+        std::chrono::duration<double, std::milli>(end - begin).count() / static_cast<double>(expected.size());
     return figures;
 }
 
 void print(const char* layout, const char* sender, const Figures& figures) {
-    std::printf("%-7s %-22s %5zu / %-5zu %7.1f %%   %8.3f ms/char\n", layout, sender, figures.exact, figures.total,
+    std::printf("%-7s %-22s %5zu / %-5zu %7.1f %%   %8.3f ms/char\n", layout, sender, figures.exact,
+                figures.total,
                 100.0 * static_cast<double>(figures.exact) / static_cast<double>(figures.total),
                 figures.msPerCharacter);
 }
@@ -85,7 +86,8 @@ int main() {
             return 1;
         }
         const Figures ours = measure(xterm.output(), [&] {
-            for (char32_t character : unicode::utf8ToUtf32(quill::testing::kAcceptanceText)) windows->sendCharacter(character);
+            for (char32_t character : unicode::utf8ToUtf32(quill::testing::kAcceptanceText))
+                windows->sendCharacter(character);
         });
         print(layout, "quillpost X11 backend", ours);
         oursExact = oursExact && ours.exact == ours.total;

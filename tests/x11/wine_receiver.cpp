@@ -59,8 +59,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     if (argv == nullptr || argc != 4) return 2;
-    output = CreateFileW(argv[2], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+    output = CreateFileW(argv[2], GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
     if (output == INVALID_HANDLE_VALUE) return 3;
 
     WNDCLASSW windowClass{};
@@ -69,11 +69,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     windowClass.lpszClassName = L"QuillReceiver";
     windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     RegisterClassW(&windowClass);
-    HWND window = CreateWindowExW(0, L"QuillReceiver", argv[1], WS_OVERLAPPEDWINDOW, 100, 100, 400, 200, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND window = CreateWindowExW(0, L"QuillReceiver", argv[1], WS_OVERLAPPEDWINDOW, 100, 100, 400, 200,
+                                  nullptr, nullptr, instance, nullptr);
     ShowWindow(window, SW_SHOWNORMAL);
     UpdateWindow(window);
-    HANDLE ready = CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE ready =
+        CreateFileW(argv[3], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     CloseHandle(ready);
 
     MSG message;

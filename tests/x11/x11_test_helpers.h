@@ -16,6 +16,11 @@
 
 namespace quill::x11test {
 
+// Skips the test when its receiver program could not be built on this machine.
+#define QUILL_REQUIRE_RECEIVER(path)                                                                  \
+    if (std::string_view(path).empty()) GTEST_SKIP() << "receiver not built here (Qt 6 or MinGW-w64 " \
+                                                        "missing)"
+
 inline platform::WindowHandle waitForWindow(platform::WindowSystem& windows, const std::string& title) {
     platform::WindowHandle found = platform::kNoWindow;
     waitUntil([&] { return (found = windows.findWindowByTitle(title)) != platform::kNoWindow; }, 15s);
@@ -37,7 +42,8 @@ inline void typeText(platform::WindowSystem& windows, std::string_view utf8) {
 
 // The transfer engine with an in-memory editor and timer; ticks as fast as they are taken.
 struct EngineRun {
-    explicit EngineRun(platform::WindowSystem& windows, std::string_view text) : engine(windows, editor, timer) {
+    explicit EngineRun(platform::WindowSystem& windows, std::string_view text)
+        : engine(windows, editor, timer) {
         editor.setText(unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(text))));
     }
     transfer::StartResult start(const std::string& title) {

@@ -31,7 +31,8 @@ std::string readFile(const std::filesystem::path& path) {
     return content.str();
 }
 
-std::string waitForFile(const std::filesystem::path& path, std::size_t bytes, std::chrono::milliseconds timeout) {
+std::string waitForFile(const std::filesystem::path& path, std::size_t bytes,
+                        std::chrono::milliseconds timeout) {
     std::string content;
     waitUntil([&] { return (content = readFile(path)).size() >= bytes; }, timeout);
     // Whatever comes after the expected length is a fault too: give it a moment to show.
@@ -39,7 +40,8 @@ std::string waitForFile(const std::filesystem::path& path, std::size_t bytes, st
     return readFile(path);
 }
 
-Process::Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& environment) {
+Process::Process(const std::vector<std::string>& argv,
+                 const std::map<std::string, std::string>& environment) {
     std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
     args.push_back(nullptr);
@@ -56,7 +58,9 @@ Process::Process(const std::vector<std::string>& argv, const std::map<std::strin
     setpgid(pid_, pid_);
 }
 
-Process::~Process() { stop(); }
+Process::~Process() {
+    stop();
+}
 
 bool Process::running() {
     if (ended_) return false;
@@ -98,9 +102,10 @@ XServer::XServer(int number) : name_(":" + std::to_string(number)) {
             std::filesystem::remove("/tmp/.X11-unix/X" + std::to_string(number));
         }
     }
-    server_ = std::make_unique<Process>(std::vector<std::string>{"Xvfb", name_, "-screen", "0", "1280x1024x24",
-                                                                 "-nolisten", "tcp", "-noreset"});
-    waitUntil([&] { return (display_ = XOpenDisplay(name_.c_str())) != nullptr || !server_->running(); }, 15s);
+    server_ = std::make_unique<Process>(std::vector<std::string>{
+        "Xvfb", name_, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"});
+    waitUntil([&] { return (display_ = XOpenDisplay(name_.c_str())) != nullptr || !server_->running(); },
+              15s);
     if (display_ == nullptr) throw std::runtime_error("Xvfb " + name_ + " did not start");
 }
 
@@ -111,8 +116,8 @@ XServer::~XServer() {
 }
 
 std::map<std::string, std::string> XServer::environment() const {
-    return {{"DISPLAY", name_}, {"LC_ALL", "C.UTF-8"}, {"LANG", "C.UTF-8"}, {"XMODIFIERS", ""},
-            {"QT_QPA_PLATFORM", "xcb"}, {"WINEDEBUG", "-all"}};
+    return {{"DISPLAY", name_}, {"LC_ALL", "C.UTF-8"},      {"LANG", "C.UTF-8"},
+            {"XMODIFIERS", ""}, {"QT_QPA_PLATFORM", "xcb"}, {"WINEDEBUG", "-all"}};
 }
 
 bool XServer::windowManagerRuns() {
@@ -121,8 +126,8 @@ bool XServer::windowManagerRuns() {
     int format = 0;
     unsigned long count = 0, remaining = 0;
     unsigned char* data = nullptr;
-    XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type, &format, &count,
-                       &remaining, &data);
+    XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type, &format,
+                       &count, &remaining, &data);
     const bool present = data != nullptr && count == 1;
     if (data != nullptr) XFree(data);
     return present;
@@ -131,7 +136,8 @@ bool XServer::windowManagerRuns() {
 void XServer::startWindowManager() {
     auto env = environment();
     windowManager_ = std::make_unique<Process>(std::vector<std::string>{"openbox", "--sm-disable"}, env);
-    if (!waitUntil([&] { return windowManagerRuns(); }, 15s)) throw std::runtime_error("openbox did not start");
+    if (!waitUntil([&] { return windowManagerRuns(); }, 15s))
+        throw std::runtime_error("openbox did not start");
 }
 
 void XServer::stopWindowManager() {
@@ -165,18 +171,18 @@ std::vector<unsigned long> XServer::keyboardMapping() {
     return result;
 }
 
-XtermReceiver::XtermReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory,
-                             const std::string& geometry) {
+XtermReceiver::XtermReceiver(XServer& server, const std::string& title,
+                             const std::filesystem::path& directory, const std::string& geometry) {
     static int counter = 0;
     const std::string stem = "xterm" + std::to_string(++counter);
     output_ = directory / (stem + ".txt");
     const std::filesystem::path ready = directory / (stem + ".ready");
     // No line editing, no echo, no flow control and no signal keys: every byte goes to cat as typed.
-    const std::string script = "stty -icanon -echo -ixon -isig -iexten; : > '" + output_.string() + "'; : > '" +
-                               ready.string() + "'; exec cat >> '" + output_.string() + "'";
+    const std::string script = "stty -icanon -echo -ixon -isig -iexten; : > '" + output_.string() +
+                               "'; : > '" + ready.string() + "'; exec cat >> '" + output_.string() + "'";
     process_ = std::make_unique<Process>(
-        std::vector<std::string>{"xterm", "-display", server.name(), "-T", title, "-u8", "-geometry", geometry,
-                                 "-xrm", "XTerm*allowTitleOps: false", "-e", "sh", "-c", script},
+        std::vector<std::string>{"xterm", "-display", server.name(), "-T", title, "-u8", "-geometry",
+                                 geometry, "-xrm", "XTerm*allowTitleOps: false", "-e", "sh", "-c", script},
         server.environment());
     if (!waitUntil([&] { return std::filesystem::exists(ready); }, 15s)) {
         throw std::runtime_error("xterm did not start");
@@ -189,7 +195,8 @@ QtReceiver::QtReceiver(XServer& server, const std::string& title, const std::fil
     output_ = directory / (stem + ".txt");
     const std::filesystem::path ready = directory / (stem + ".ready");
     process_ = std::make_unique<Process>(
-        std::vector<std::string>{QUILL_QT_RECEIVER, title, output_.string(), ready.string()}, server.environment());
+        std::vector<std::string>{QUILL_QT_RECEIVER, title, output_.string(), ready.string()},
+        server.environment());
     if (!waitUntil([&] { return std::filesystem::exists(ready); }, 20s)) {
         throw std::runtime_error("the Qt receiver did not start");
     }
@@ -218,9 +225,9 @@ WineReceiver::WineReceiver(XServer& server, const std::string& title, const std:
     const std::string stem = "wine" + std::to_string(++counter);
     output_ = directory / (stem + ".txt");
     const std::filesystem::path ready = directory / (stem + ".ready");
-    process_ = std::make_unique<Process>(
-        std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, title, windowsPath(output_), windowsPath(ready)},
-        environment_);
+    process_ = std::make_unique<Process>(std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, title,
+                                                                  windowsPath(output_), windowsPath(ready)},
+                                         environment_);
     if (!waitUntil([&] { return std::filesystem::exists(ready); }, 60s)) {
         throw std::runtime_error("the Wine receiver did not start");
     }

@@ -22,11 +22,12 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 std::string readFile(const std::filesystem::path& path);
 // Waits until the file holds at least `bytes` bytes and has not grown for a moment, returns it.
-std::string waitForFile(const std::filesystem::path& path, std::size_t bytes, std::chrono::milliseconds timeout = 20s);
+std::string waitForFile(const std::filesystem::path& path, std::size_t bytes,
+                        std::chrono::milliseconds timeout = 20s);
 
 // A program in a process group of its own; the whole group ends with the object.
 class Process {
-public:
+  public:
     Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& environment = {});
     ~Process();
     Process(const Process&) = delete;
@@ -38,7 +39,7 @@ public:
     int wait(std::chrono::milliseconds timeout = 30s);
     void stop();
 
-private:
+  private:
     pid_t pid_ = -1;
     int status_ = -1;
     bool ended_ = false;
@@ -49,7 +50,7 @@ bool run(const std::vector<std::string>& argv, const std::map<std::string, std::
 
 // An Xvfb on display `number`, with a connection for the test's own requests.
 class XServer {
-public:
+  public:
     explicit XServer(int number);
     ~XServer();
 
@@ -66,7 +67,7 @@ public:
     unsigned long keysymAt(int keycode, int level = 0);
     std::vector<unsigned long> keyboardMapping();
 
-private:
+  private:
     std::string name_;
     std::unique_ptr<Process> server_;
     std::unique_ptr<Process> windowManager_;
@@ -75,37 +76,37 @@ private:
 
 // xterm running `cat` into a file, with a fixed title.
 class XtermReceiver {
-public:
+  public:
     XtermReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory,
                   const std::string& geometry = "80x24+40+40");
     const std::filesystem::path& output() const { return output_; }
     Process& process() { return *process_; }
 
-private:
+  private:
     std::filesystem::path output_;
     std::unique_ptr<Process> process_;
 };
 
 // The Qt test window (qt_receiver): a plain-text editor writing its text to a file.
 class QtReceiver {
-public:
+  public:
     QtReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory);
     const std::filesystem::path& output() const { return output_; }
 
-private:
+  private:
     std::filesystem::path output_;
     std::unique_ptr<Process> process_;
 };
 
 // The Win32 test window (wine_receiver.exe) under Wine, in the prefix the test run made.
 class WineReceiver {
-public:
+  public:
     WineReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory);
     ~WineReceiver();
     const std::filesystem::path& output() const { return output_; }
     static std::map<std::string, std::string> wineEnvironment(const XServer& server);
 
-private:
+  private:
     std::filesystem::path output_;
     std::unique_ptr<Process> process_;
     std::map<std::string, std::string> environment_;
@@ -113,12 +114,12 @@ private:
 
 // A fresh directory for one test's files, removed afterwards.
 class TempDirectory {
-public:
+  public:
     explicit TempDirectory(const std::string& name);
     ~TempDirectory();
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -1,13 +1,13 @@
 // Finding, reading and activating windows, with no window manager and under openbox; the transfer
 // engine against real xterm and Qt windows: minimised clients, a client closed or left mid-transfer.
 // gtest first: Xlib defines None, Bool and Status as macros.
-#include "x11_test_helpers.h"
-
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
 #include <algorithm>
+
+#include "x11_test_helpers.h"
 
 namespace quill::x11test {
 namespace {
@@ -25,8 +25,8 @@ Window makeWindow(Display* display, Window parent = None, bool overrideRedirect 
 
 void setProperty(Display* display, Window window, const char* name, const char* type, int format,
                  const void* data, int count) {
-    XChangeProperty(display, window, XInternAtom(display, name, False), XInternAtom(display, type, False), format,
-                    PropModeReplace, static_cast<const unsigned char*>(data), count);
+    XChangeProperty(display, window, XInternAtom(display, name, False), XInternAtom(display, type, False),
+                    format, PropModeReplace, static_cast<const unsigned char*>(data), count);
 }
 
 void setWmState(Display* display, Window window, long state) {
@@ -49,7 +49,7 @@ std::ptrdiff_t positionOf(const std::vector<WindowHandle>& order, Window window)
 }
 
 class X11Windows : public ::testing::Test {
-protected:
+  protected:
     static void TearDownTestSuite() {
         delete server;
         server = nullptr;
@@ -70,12 +70,12 @@ protected:
 XServer* X11Windows::server = nullptr;
 
 class WithoutManager : public X11Windows {
-protected:
+  protected:
     static void SetUpTestSuite() { server = new XServer(92); }
 };
 
 class WithOpenbox : public X11Windows {
-protected:
+  protected:
     static void SetUpTestSuite() {
         server = new XServer(92);
         server->startWindowManager();
@@ -262,7 +262,8 @@ TEST_F(WithOpenbox, MinimisedClientIsRestoredAndGetsTheKeys) {
     XSync(display, False);
     platform::WindowPlacement placement;
     ASSERT_TRUE(waitUntil([&] {
-        return windows->getWindowPlacement(window, placement) && placement.showCmd == platform::kShowMinimized;
+        return windows->getWindowPlacement(window, placement) &&
+               placement.showCmd == platform::kShowMinimized;
     }));
     EXPECT_TRUE(waitUntil([&] { return windows->foregroundWindow() != window; }));
 
@@ -327,24 +328,28 @@ TEST_F(WithOpenbox, FocusMovedAwayPausesAndTheTransferResumesAtTheRightCharacter
 TEST_F(WithOpenbox, QtWindowGetsTheAcceptanceTextOnAGermanLayout) {
     ASSERT_TRUE(server->setLayout("de"));
     ASSERT_EQ(server->keysymAt(29), static_cast<unsigned long>('z'));
+    QUILL_REQUIRE_RECEIVER(QUILL_QT_RECEIVER);
     QtReceiver qt(*server, "Ultima Online - Qt", directory.path());
     const WindowHandle window = waitForWindow(*windows, "Ultima Online - Qt");
     ASSERT_NE(window, platform::kNoWindow);
     EngineRun run(*windows, quill::testing::kAcceptanceText);
     ASSERT_EQ(run.start("Ultima Online - Qt"), transfer::StartResult::Started);
     while (run.timer.on) ASSERT_NE(run.tick(), transfer::TickResult::SendFailed);
-    EXPECT_EQ(waitForFile(qt.output(), quill::testing::kAcceptanceText.size()), quill::testing::kAcceptanceText);
+    EXPECT_EQ(waitForFile(qt.output(), quill::testing::kAcceptanceText.size()),
+              quill::testing::kAcceptanceText);
     ASSERT_TRUE(server->setLayout("us"));
 }
 
 TEST_F(WithoutManager, QtWindowGetsTheAcceptanceTextOnAUsLayout) {
     ASSERT_TRUE(server->setLayout("us"));
+    QUILL_REQUIRE_RECEIVER(QUILL_QT_RECEIVER);
     QtReceiver qt(*server, "Ultima Online - Qt", directory.path());
     const WindowHandle window = waitForWindow(*windows, "Ultima Online - Qt");
     ASSERT_NE(window, platform::kNoWindow);
     ASSERT_TRUE(activateAndWait(*windows, window));
     typeText(*windows, quill::testing::kAcceptanceText);
-    EXPECT_EQ(waitForFile(qt.output(), quill::testing::kAcceptanceText.size()), quill::testing::kAcceptanceText);
+    EXPECT_EQ(waitForFile(qt.output(), quill::testing::kAcceptanceText.size()),
+              quill::testing::kAcceptanceText);
 }
 
 }  // namespace

@@ -8,8 +8,9 @@ namespace {
 constexpr const char* kTitle = "Ultima Online - Wine";
 
 class WineClient : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
+        QUILL_REQUIRE_RECEIVER(QUILL_WINE_RECEIVER);
         std::string error;
         windows = platform::x11::X11WindowSystem::open(server.name().c_str(), &error);
         ASSERT_TRUE(windows) << error;
@@ -24,17 +25,20 @@ TEST_F(WineClient, IsFoundAndGetsTheAcceptanceTextWithOpenboxOnAGermanLayout) {
     ASSERT_TRUE(server.setLayout("de"));
     WineReceiver wine(server, kTitle, directory.path());
     client::ClientList clients;
-    ASSERT_TRUE(waitUntil([&] {
-        client::RefreshClientList(*windows, clients, windows->desktopWindow());
-        return clients.count() == 1;
-    }, 30s));
+    ASSERT_TRUE(waitUntil(
+        [&] {
+            client::RefreshClientList(*windows, clients, windows->desktopWindow());
+            return clients.count() == 1;
+        },
+        30s));
     EXPECT_EQ(clients.titles[0], kTitle);
     EXPECT_NE(clients.processIds[0], "0");
 
     EngineRun run(*windows, quill::testing::kAcceptanceText);
     ASSERT_EQ(run.engine.start(clients), transfer::StartResult::Started);
     while (run.timer.on) ASSERT_NE(run.tick(), transfer::TickResult::SendFailed);
-    EXPECT_EQ(waitForFile(wine.output(), quill::testing::kAcceptanceText.size()), quill::testing::kAcceptanceText);
+    EXPECT_EQ(waitForFile(wine.output(), quill::testing::kAcceptanceText.size()),
+              quill::testing::kAcceptanceText);
 }
 
 TEST_F(WineClient, GetsTheAcceptanceTextWithoutManagerOnAUsLayout) {
@@ -45,7 +49,8 @@ TEST_F(WineClient, GetsTheAcceptanceTextWithoutManagerOnAUsLayout) {
     EngineRun run(*windows, quill::testing::kAcceptanceText);
     ASSERT_EQ(run.start(kTitle), transfer::StartResult::Started);
     while (run.timer.on) ASSERT_NE(run.tick(), transfer::TickResult::SendFailed);
-    EXPECT_EQ(waitForFile(wine.output(), quill::testing::kAcceptanceText.size()), quill::testing::kAcceptanceText);
+    EXPECT_EQ(waitForFile(wine.output(), quill::testing::kAcceptanceText.size()),
+              quill::testing::kAcceptanceText);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@ namespace quill::platform::x11 {
 // errors of our connection are recorded here instead; errors of any other connection go to the
 // handler that was installed before. Traps nest; the innermost one of a display records.
 class ErrorTrap {
-public:
+  public:
     explicit ErrorTrap(Display* display);
     ~ErrorTrap();
     ErrorTrap(const ErrorTrap&) = delete;
@@ -22,7 +22,7 @@ public:
     void clear() { errorCode_ = 0; }
     int errorCode() const { return errorCode_; }
 
-private:
+  private:
     static int handle(Display* display, XErrorEvent* event);
 
     Display* display_;

@@ -17,7 +17,9 @@ namespace quill::platform::x11 {
 
 namespace {
 
-bool isKeypadKeysym(KeySym keysym) { return keysym >= XK_KP_Space && keysym <= XK_KP_Equal; }
+bool isKeypadKeysym(KeySym keysym) {
+    return keysym >= XK_KP_Space && keysym <= XK_KP_Equal;
+}
 
 // The group a key shows when the keyboard as a whole is in `group`.
 int keyGroup(XkbDescPtr xkb, KeyCode keycode, int group) {
@@ -190,9 +192,11 @@ bool Keyboard::ensureMap() {
                                         [&](const SpareKeycode& spare) { return spare.keycode == keycode; });
         if (XkbKeyNumGroups(xkb_, keycode) == 0) {
             if (spares.size() >= kMaxSpareKeycodes) continue;
-            spares.push_back({keycode, NoSymbol, known != spares_.end() ? known->lastUse : Clock::time_point{}});
-        } else if (known != spares_.end() && known->boundTo != NoSymbol && XkbKeyNumGroups(xkb_, keycode) == 1 &&
-                   XkbKeyGroupWidth(xkb_, keycode, 0) >= 2 && XkbKeySymEntry(xkb_, keycode, 1, 0) == known->boundTo) {
+            spares.push_back(
+                {keycode, NoSymbol, known != spares_.end() ? known->lastUse : Clock::time_point{}});
+        } else if (known != spares_.end() && known->boundTo != NoSymbol &&
+                   XkbKeyNumGroups(xkb_, keycode) == 1 && XkbKeyGroupWidth(xkb_, keycode, 0) >= 2 &&
+                   XkbKeySymEntry(xkb_, keycode, 1, 0) == known->boundTo) {
             spares.push_back(*known);
         }
     }
@@ -217,7 +221,8 @@ KeyCode Keyboard::keyForModifier(unsigned modifierBit, int group) const {
         // these as the keys that select the levels.
         const std::string_view wanted = modifierBit == ShiftMask ? "LFSH" : "RALT";
         if (xkb_->names != nullptr && xkb_->names->keys != nullptr &&
-            std::string_view(xkb_->names->keys[keycode].name, XkbKeyNameLength).substr(0, wanted.size()) == wanted) {
+            std::string_view(xkb_->names->keys[keycode].name, XkbKeyNameLength).substr(0, wanted.size()) ==
+                wanted) {
             return keycode;
         }
         if (best == 0) best = keycode;
@@ -229,13 +234,16 @@ bool Keyboard::onMainBlock(KeyCode keycode) const {
     if (xkb_->names == nullptr || xkb_->names->keys == nullptr) return true;
     const std::string_view name(xkb_->names->keys[keycode].name,
                                 strnlen(xkb_->names->keys[keycode].name, XkbKeyNameLength));
-    if (name.size() == 4 && name[0] == 'A' && (name[1] >= 'A' && name[1] <= 'E') && name[2] >= '0' && name[2] <= '9') {
+    if (name.size() == 4 && name[0] == 'A' && (name[1] >= 'A' && name[1] <= 'E') && name[2] >= '0' &&
+        name[2] <= '9') {
         return true;  // AE01..AB10: the rows of the typing keys
     }
-    return name == "TLDE" || name == "BKSL" || name == "LSGT" || name == "SPCE" || name == "RTRN" || name == "TAB";
+    return name == "TLDE" || name == "BKSL" || name == "LSGT" || name == "SPCE" || name == "RTRN" ||
+           name == "TAB";
 }
 
-std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeySym wanted, int currentGroup) const {
+std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeySym wanted,
+                                                        int currentGroup) const {
     unsigned pressable = 0;
     for (unsigned bit = 1; bit <= Mod5Mask; bit <<= 1) {
         if (bit != LockMask && bit != ControlMask && bit != Mod1Mask) {
@@ -255,9 +263,10 @@ std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeyS
             for (int level = 0; level < width; ++level) {
                 const KeySym keysym = XkbKeySymEntry(xkb_, keycode, level, group);
                 if (keysym == NoSymbol || isKeypadKeysym(keysym)) continue;
-                const bool matches = wanted != NoSymbol ? keysym == wanted
-                                                        : xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(keysym)) ==
-                                                              static_cast<std::uint32_t>(character);
+                const bool matches = wanted != NoSymbol
+                                         ? keysym == wanted
+                                         : xkb_keysym_to_utf32(static_cast<xkb_keysym_t>(keysym)) ==
+                                               static_cast<std::uint32_t>(character);
                 if (!matches) continue;
                 // The fewest modifiers that select this level; Lock, Control and Alt are never used.
                 std::optional<unsigned> chosen;
@@ -275,11 +284,13 @@ std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeyS
                 reach.typeModifiers = typeMask;
                 // Keys of the main block first: programs that keep their own key tables (Wine) may
                 // not know the extra keys of multimedia keyboards that repeat some symbols.
-                reach.cost = std::popcount(*chosen) + (reach.group >= 0 ? 4 : 0) + (onMainBlock(keycode) ? 0 : 8);
+                reach.cost =
+                    std::popcount(*chosen) + (reach.group >= 0 ? 4 : 0) + (onMainBlock(keycode) ? 0 : 8);
                 if (reach.group >= 0) {
                     bool reachable = true;
                     for (unsigned bit = 1; bit <= Mod5Mask; bit <<= 1) {
-                        if ((reach.modifiers & bit) != 0 && keyForModifier(bit, group) == 0) reachable = false;
+                        if ((reach.modifiers & bit) != 0 && keyForModifier(bit, group) == 0)
+                            reachable = false;
                     }
                     if (!reachable) continue;
                 }
@@ -299,9 +310,9 @@ std::optional<Keyboard::Reach> Keyboard::bindSpare(KeySym keysym) {
                              [](const SpareKeycode& candidate) { return candidate.boundTo == NoSymbol; });
     }
     if (spare == spares_.end()) {
-        spare = std::min_element(spares_.begin(), spares_.end(), [](const SpareKeycode& a, const SpareKeycode& b) {
-            return a.lastUse < b.lastUse;
-        });
+        spare = std::min_element(
+            spares_.begin(), spares_.end(),
+            [](const SpareKeycode& a, const SpareKeycode& b) { return a.lastUse < b.lastUse; });
         // A client may not yet have translated the last press of this keycode; it would read the
         // new binding for it.
         // A client that does not answer within the timeout is hung; it cannot be waited for forever.
@@ -446,7 +457,9 @@ bool Keyboard::type(char32_t character) {
     std::optional<Reach> reach = findOnKeyboard(character, wanted, state.group);
     if (!reach) {
         const KeySym keysym =
-            wanted != NoSymbol ? wanted : static_cast<KeySym>(xkb_utf32_to_keysym(static_cast<std::uint32_t>(character)));
+            wanted != NoSymbol
+                ? wanted
+                : static_cast<KeySym>(xkb_utf32_to_keysym(static_cast<std::uint32_t>(character)));
         if (keysym == NoSymbol) return false;
         reach = bindSpare(keysym);
         if (!reach) return false;

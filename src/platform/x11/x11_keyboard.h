@@ -14,7 +14,7 @@
 namespace quill::platform::x11 {
 
 class Keyboard {
-public:
+  public:
     // `display` must offer XKB and XTest (checked by the caller). The keyboard does not own it.
     // `focusedClient` names the top-level window that gets the keys now.
     Keyboard(Display* display, std::function<Window()> focusedClient);
@@ -44,15 +44,15 @@ public:
     static constexpr std::size_t kMaxSpareKeycodes = 4;
     static constexpr std::chrono::milliseconds kPingTimeout{2000};
 
-private:
+  private:
     using Clock = std::chrono::steady_clock;
 
     // Where a keysym sits on the keyboard and what it takes to reach it.
     struct Reach {
         KeyCode keycode = 0;
-        int group = 0;              // the group to lock for the key, or -1 when the current one fits
-        unsigned modifiers = 0;     // real modifiers to hold down
-        unsigned typeModifiers = 0; // modifiers the key's type looks at
+        int group = 0;               // the group to lock for the key, or -1 when the current one fits
+        unsigned modifiers = 0;      // real modifiers to hold down
+        unsigned typeModifiers = 0;  // modifiers the key's type looks at
         int cost = 0;
     };
     struct SpareKeycode {

@@ -74,7 +74,8 @@ struct Property {
     std::vector<unsigned long> items;  // formats 16 and 32, as Xlib hands them out
 };
 
-std::optional<Property> readProperty(Display* display, Window window, Atom name, Atom type = AnyPropertyType) {
+std::optional<Property> readProperty(Display* display, Window window, Atom name,
+                                     Atom type = AnyPropertyType) {
     Atom actualType = None;
     int actualFormat = 0;
     unsigned long count = 0;
@@ -118,9 +119,12 @@ std::string utf8Checked(const std::vector<unsigned char>& bytes) {
 }
 
 class X11WindowSystemImpl final : public X11WindowSystem {
-public:
+  public:
     X11WindowSystemImpl(Display* display, bool haveXRes)
-        : display_(display), root_(DefaultRootWindow(display)), haveXRes_(haveXRes), keyboard_(std::make_unique<Keyboard>(display, [this] { return focusedClient(); })) {
+        : display_(display),
+          root_(DefaultRootWindow(display)),
+          haveXRes_(haveXRes),
+          keyboard_(std::make_unique<Keyboard>(display, [this] { return focusedClient(); })) {
         XInternAtoms(display_, const_cast<char**>(kAtomNames), kAtomCount, False, atoms_);
         XSetWindowAttributes attributes{};
         attributes.override_redirect = True;
@@ -201,7 +205,8 @@ public:
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(display_, window, &attributes) || trap.failed()) return false;
         placement.flags = 0;
-        placement.showCmd = iconic(window) ? kShowMinimized : (maximized(window) ? kShowMaximized : kShowNormal);
+        placement.showCmd =
+            iconic(window) ? kShowMinimized : (maximized(window) ? kShowMaximized : kShowNormal);
         placement.minPosition = {-1, -1};
         placement.maxPosition = {-1, -1};
         placement.normalPosition = rootRect(window, attributes);
@@ -215,7 +220,8 @@ public:
         if (!XGetWindowAttributes(display_, window, &attributes) || trap.failed()) return false;
 
         const Rect wanted = placement.normalPosition;
-        if (wanted.right > wanted.left && wanted.bottom > wanted.top && wanted != rootRect(window, attributes)) {
+        if (wanted.right > wanted.left && wanted.bottom > wanted.top &&
+            wanted != rootRect(window, attributes)) {
             XMoveResizeWindow(display_, window, wanted.left, wanted.top,
                               static_cast<unsigned>(wanted.right - wanted.left),
                               static_cast<unsigned>(wanted.bottom - wanted.top));
@@ -236,7 +242,8 @@ public:
                 }
                 break;
             case kShowMaximized:
-                if (withManager) changeNetState(window, 1, kNetWmStateMaximizedVert, kNetWmStateMaximizedHorz);
+                if (withManager)
+                    changeNetState(window, 1, kNetWmStateMaximizedVert, kNetWmStateMaximizedHorz);
                 restore(window);
                 break;
             default:  // SW_SHOWNORMAL, SW_RESTORE, SW_SHOW, ...
@@ -286,7 +293,7 @@ public:
 
     bool sendCharacter(char32_t character) override { return keyboard_->type(character); }
 
-private:
+  private:
     // What the running window manager offers, read afresh: managers come and go.
     std::vector<Atom> managerFeatures() {
         std::vector<Atom> features;
@@ -346,7 +353,9 @@ private:
 
     bool maximized(Window window) {
         const auto states = netState(window);
-        auto has = [&](AtomIndex atom) { return std::find(states.begin(), states.end(), atoms_[atom]) != states.end(); };
+        auto has = [&](AtomIndex atom) {
+            return std::find(states.begin(), states.end(), atoms_[atom]) != states.end();
+        };
         return has(kNetWmStateMaximizedVert) && has(kNetWmStateMaximizedHorz);
     }
 
@@ -403,7 +412,8 @@ private:
         // no top-level windows of anyone's; a manager's frame stands for the client inside it.
         for (unsigned i = count; i-- > 0;) {
             XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.override_redirect) continue;
+            if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.override_redirect)
+                continue;
             const Window client = clientBelow(children[i]);
             windows.push_back(static_cast<WindowHandle>(client != None ? client : children[i]));
         }
@@ -486,7 +496,8 @@ private:
         if (supports(kNetActiveWindow)) {
             // While the manager names another window active, a switch is under way: nobody is in front.
             auto active = readProperty(display_, root_, atoms_[kNetActiveWindow], XA_WINDOW);
-            if (active && !active->items.empty() && active->items.front() != None && active->items.front() != client) {
+            if (active && !active->items.empty() && active->items.front() != None &&
+                active->items.front() != client) {
                 return kNoWindow;
             }
         }
@@ -527,15 +538,17 @@ private:
     }
 
     void changeNetState(Window window, long action, AtomIndex first, AtomIndex second) {
-        sendToRoot(window, atoms_[kNetWmState],
-                   {action, static_cast<long>(atoms_[first]), static_cast<long>(atoms_[second]), kSourcePager, 0});
+        sendToRoot(
+            window, atoms_[kNetWmState],
+            {action, static_cast<long>(atoms_[first]), static_cast<long>(atoms_[second]), kSourcePager, 0});
     }
 
     // Makes the window the one with the keyboard focus.
     void activate(Window window) {
         if (supports(kNetActiveWindow) && managed(window)) {
             auto active = readProperty(display_, root_, atoms_[kNetActiveWindow], XA_WINDOW);
-            const long current = active && !active->items.empty() ? static_cast<long>(active->items.front()) : 0;
+            const long current =
+                active && !active->items.empty() ? static_cast<long>(active->items.front()) : 0;
             sendToRoot(window, atoms_[kNetActiveWindow],
                        {kSourcePager, static_cast<long>(serverTime()), current, 0, 0});
             return;
@@ -584,24 +597,30 @@ std::unique_ptr<X11WindowSystem> X11WindowSystem::open(const char* displayName, 
     Display* display = XOpenDisplay(displayName);
     if (display == nullptr) {
         const char* name = displayName != nullptr ? displayName : XDisplayName(nullptr);
-        return fail(std::string("Keine Verbindung zum X-Server \"") + (name != nullptr ? name : "") + "\" möglich.");
+        return fail(std::string("Keine Verbindung zum X-Server \"") + (name != nullptr ? name : "") +
+                    "\" möglich.");
     }
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor)) {
         XCloseDisplay(display);
-        return fail("Der X-Server bietet die Erweiterung XTEST nicht an; ohne sie können keine Tasten gesendet werden.");
+        return fail(
+            "Der X-Server bietet die Erweiterung XTEST nicht an; ohne sie können keine Tasten gesendet "
+            "werden.");
     }
     int opcode = 0;
     major = XkbMajorVersion;
     minor = XkbMinorVersion;
     if (!XkbQueryExtension(display, &opcode, &eventBase, &errorBase, &major, &minor)) {
         XCloseDisplay(display);
-        return fail("Der X-Server bietet die Erweiterung XKEYBOARD nicht an; ohne sie können keine Tasten gesendet werden.");
+        return fail(
+            "Der X-Server bietet die Erweiterung XKEYBOARD nicht an; ohne sie können keine Tasten gesendet "
+            "werden.");
     }
     bool haveXRes = false;
     if (XResQueryExtension(display, &eventBase, &errorBase)) {
         int resMajor = 0, resMinor = 0;
-        haveXRes = XResQueryVersion(display, &resMajor, &resMinor) && (resMajor > 1 || (resMajor == 1 && resMinor >= 2));
+        haveXRes = XResQueryVersion(display, &resMajor, &resMinor) &&
+                   (resMajor > 1 || (resMajor == 1 && resMinor >= 2));
     }
     return std::make_unique<X11WindowSystemImpl>(display, haveXRes);
 }

@@ -9,7 +9,7 @@
 namespace quill::platform::x11 {
 
 class X11WindowSystem : public WindowSystem {
-public:
+  public:
     // Connects to `displayName` (nullptr: $DISPLAY). Returns nullptr when no X server answers;
     // `error` then says why, in German.
     static std::unique_ptr<X11WindowSystem> open(const char* displayName, std::string* error = nullptr);
