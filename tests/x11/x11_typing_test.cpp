@@ -1,11 +1,14 @@
 // Typing into xterm with no window manager: US and German layouts, the acceptance text.
 // gtest first: Xlib defines None, Bool and Status as macros.
+// clang-format off
+#include "x11_test_helpers.h"
+// clang-format on
+
 #include <X11/XKBlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
 #include "platform/x11/x11_keyboard.h"
-#include "x11_test_helpers.h"
 
 namespace quill::x11test {
 namespace {

@@ -1,13 +1,15 @@
 // Finding, reading and activating windows, with no window manager and under openbox; the transfer
 // engine against real xterm and Qt windows: minimised clients, a client closed or left mid-transfer.
 // gtest first: Xlib defines None, Bool and Status as macros.
+// clang-format off
+#include "x11_test_helpers.h"
+// clang-format on
+
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
 
 #include <algorithm>
-
-#include "x11_test_helpers.h"
 
 namespace quill::x11test {
 namespace {
