@@ -111,7 +111,11 @@ FrmMain::FrmMain(const FrmMainServices& services)
     connectHandlers();
 }
 
-FrmMain::~FrmMain() = default;
+FrmMain::~FrmMain() {
+    // The controls go first, while everything their signals could still reach exists.
+    timer1_->setEnabled(false);
+    delete takeCentralWidget();
+}
 
 void FrmMain::buildControls(int dpi) {
     QWidget* area = centralWidget();

@@ -39,7 +39,11 @@ QStringList toQtNameFilters(const std::string& filter) {
 }
 
 RichTextEditor::RichTextEditor(QTextEdit& edit) : edit_(edit) {
-    QObject::connect(edit_.document(), &QTextDocument::contentsChanged, [this] { ++revision_; });
+    counting_ = QObject::connect(edit_.document(), &QTextDocument::contentsChanged, [this] { ++revision_; });
+}
+
+RichTextEditor::~RichTextEditor() {
+    QObject::disconnect(counting_);
 }
 
 std::u16string RichTextEditor::plainText() const {

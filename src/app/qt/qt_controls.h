@@ -29,6 +29,9 @@ QStringList toQtNameFilters(const std::string& filter);
 class RichTextEditor : public app::EditorControl {
   public:
     explicit RichTextEditor(QTextEdit& edit);
+    ~RichTextEditor() override;
+    RichTextEditor(const RichTextEditor&) = delete;
+    RichTextEditor& operator=(const RichTextEditor&) = delete;
 
     std::u16string plainText() const override;
     std::uint64_t revision() const override { return revision_; }
@@ -37,6 +40,7 @@ class RichTextEditor : public app::EditorControl {
 
   private:
     QTextEdit& edit_;
+    QMetaObject::Connection counting_;
     std::uint64_t revision_ = 1;
 };
 
