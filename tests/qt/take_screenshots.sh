@@ -30,7 +30,6 @@ for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
 sleep 1
-xsetroot -solid '#3a6ea5'
 # A client to find, so the program starts without its warning.
 xterm -T "Ultima Online - Aldric" -geometry 60x10+600+500 -e sh -c 'stty -echo; exec cat >/dev/null' &
 pids+=($!)
