@@ -62,16 +62,12 @@ Keyboard::Keyboard(Display* display, std::function<Window()> focusedClient)
     XkbSelectEvents(display_, XkbUseCoreKbd, events, events);
     wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
     netWmPing_ = XInternAtom(display_, "_NET_WM_PING", False);
-    // Answers to pings go to the root window, to whoever listens for its structure (Qt) or its
-    // substructure (Wine, GTK).
-    XSelectInput(display_, DefaultRootWindow(display_), StructureNotifyMask | SubstructureNotifyMask);
 }
 
 Keyboard::~Keyboard() {
     {
         ErrorTrap trap(display_);
         restoreSpareKeycodes();
-        XSelectInput(display_, DefaultRootWindow(display_), NoEventMask);
     }
     if (xkb_ != nullptr) XkbFreeKeyboard(xkb_, 0, True);
 }
@@ -80,7 +76,8 @@ bool Keyboard::answersPing(Window client) {
     if (const auto known = answersPing_.find(client); known != answersPing_.end()) return known->second;
     Atom* protocols = nullptr;
     int count = 0;
-    if (!XGetWMProtocols(display_, client, &protocols, &count)) return false;
+    ErrorTrap trap(display_);
+    if (!XGetWMProtocols(display_, client, &protocols, &count) || trap.failed()) return false;
     const bool found = std::find(protocols, protocols + count, netWmPing_) != protocols + count;
     XFree(protocols);
     answersPing_[client] = found;
@@ -89,6 +86,17 @@ bool Keyboard::answersPing(Window client) {
 
 bool Keyboard::ping(Window client, std::chrono::milliseconds timeout) {
     if (client == None || !answersPing(client)) return false;
+    // The client may close meanwhile: its errors are no failure of the key already typed.
+    ErrorTrap trap(display_);
+    // Answers go to the root window, to whoever listens for its structure (Qt) or substructure
+    // (Wine, GTK). We listen only while we wait: the root's events are many.
+    const Window root = DefaultRootWindow(display_);
+    XSelectInput(display_, root, StructureNotifyMask | SubstructureNotifyMask);
+    struct StopListening {
+        Display* display;
+        Window root;
+        ~StopListening() { XSelectInput(display, root, NoEventMask); }
+    } stopListening{display_, root};
     const long serial = ++pingSerial_;
     XEvent event{};
     event.xclient.type = ClientMessage;
