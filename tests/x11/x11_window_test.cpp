@@ -112,6 +112,8 @@ TEST_F(WithoutManager, WindowsAreListedTopmostFirstWithTitlesAndProcesses) {
     const Window framedClient = makeWindow(display, frame);
     setWmState(display, framedClient, NormalState);
     setProperty(display, framedClient, "WM_NAME", "STRING", 8, "Ultima Online - Framed", 22);
+    // A _NET_WM_NAME that is not UTF-8 does not count; WM_NAME does.
+    setProperty(display, framedClient, "_NET_WM_NAME", "STRING", 8, "falsch", 6);
     for (Window window : {compoundTitled, latin1Titled, utf8Titled, frame, framedClient, popup}) {
         XMapWindow(display, window);
     }

@@ -437,7 +437,8 @@ void Keyboard::restoreSpareKeycodes() {
     if (!ensureMap()) return;
     for (SpareKeycode& spare : spares_) {
         if (spare.boundTo == NoSymbol) continue;
-        settled(spare, kPingTimeout);
+        // At the end a client that does not answer soon is not waited for long.
+        settled(spare, std::chrono::milliseconds(500));
         unbind(spare);
     }
     XSync(display_, False);

@@ -423,7 +423,7 @@ class X11WindowSystemImpl final : public X11WindowSystem {
 
     std::string title(Window window) {
         if (auto name = readProperty(display_, window, atoms_[kNetWmName], atoms_[kUtf8String]);
-            name && name->format == 8) {
+            name && name->type == atoms_[kUtf8String] && name->format == 8) {
             return utf8Checked(name->bytes);
         }
         auto name = readProperty(display_, window, XA_WM_NAME);
