@@ -26,8 +26,12 @@ pids+=($!)
 for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 xterm -T "Ultima Online - Bench" -e sh -c 'stty -echo; exec cat >/dev/null' &
 pids+=($!)
-for _ in $(seq 100); do xdotool search --name '^Ultima Online - Bench$' >/dev/null 2>&1 && break; sleep 0.1; done
-xdotool search --name '^Ultima Online - Bench$' >/dev/null 2>&1 || { echo "the client window did not appear" >&2; exit 1; }
+# The client must be known to the window manager before the program's scan lists it.
+for _ in $(seq 100); do
+  client=$(xdotool search --name '^Ultima Online - Bench$' 2>/dev/null | head -n1)
+  [ -n "$client" ] && xprop -root _NET_CLIENT_LIST | grep -qw "$(printf '0x%x' "$client")" && break
+  sleep 0.1
+done
 sleep 0.5
 
 ticks_per_second=$(getconf CLK_TCK)

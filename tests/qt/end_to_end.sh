@@ -40,6 +40,17 @@ wait_window() {
   return 1
 }
 
+# Waits until the window manager has taken window $1 into its client list (up to 10 seconds).
+wait_managed() {
+  local hex
+  hex=$(printf '0x%x' "$1")
+  for _ in $(seq 100); do
+    xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -qw "$hex" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Waits up to $2 seconds for process $1 to end; returns its exit status, or 124 when it did not end.
 wait_exit() {
   local deadline=$((SECONDS + $2))
@@ -73,7 +84,8 @@ for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -
 xterm -u8 -T "Ultima Online - Test" -e sh -c "stty -echo -icanon min 1; exec cat > '$work/received.txt'" &
 receiver_pid=$!
 pids+=("$receiver_pid")
-wait_window '^Ultima Online - Test$' >/dev/null || fail "the receiver did not appear"
+receiver=$(wait_window '^Ultima Online - Test$') || fail "the receiver did not appear"
+wait_managed "$receiver" || fail "openbox did not take the receiver"
 sleep 0.5
 
 # --- 1. typing ---------------------------------------------------------------------------------

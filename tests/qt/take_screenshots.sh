@@ -29,11 +29,16 @@ pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 openbox >/dev/null 2>&1 &
 pids+=($!)
-sleep 1
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 # A client to find, so the program starts without its warning.
 xterm -T "Ultima Online - Aldric" -geometry 60x10+600+500 -e sh -c 'stty -echo; exec cat >/dev/null' &
 pids+=($!)
-wait_window '^Ultima Online - Aldric$' >/dev/null || exit 1
+client=$(wait_window '^Ultima Online - Aldric$') || exit 1
+# The client must be known to the window manager before the program's scan lists it.
+for _ in $(seq 100); do
+  xprop -root _NET_CLIENT_LIST | grep -qw "$(printf '0x%x' "$client")" && break
+  sleep 0.1
+done
 
 "$program" >/dev/null 2>&1 &
 pids+=($!)
