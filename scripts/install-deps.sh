@@ -8,11 +8,11 @@ packages=(
   libgtest-dev googletest libbenchmark-dev zlib1g-dev
   # Linux program
   qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev libxres-dev libxi-dev libxkbfile-dev libxkbcommon-dev
-  fonts-liberation qt6-translations-l10n
+  fonts-liberation qt6-translations-l10n dbus-daemon dpkg-dev
   # Windows program
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   # real windows for the tests
-  xvfb xauth openbox xterm xdotool xclip x11-xkb-utils x11-utils x11-apps imagemagick wine wine64
+  xvfb xauth openbox xterm xdotool xclip x11-xkb-utils x11-utils x11-apps imagemagick wine wine64 fonts-wine
 )
 
 missing=()

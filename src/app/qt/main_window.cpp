@@ -101,7 +101,10 @@ FrmMain::FrmMain(const FrmMainServices& services)
     editor_ = std::make_unique<RichTextEditor>(*text1_);
     label_ = std::make_unique<QtLabel>(*label1_);
     slider_ = std::make_unique<QtSlider>(*slider1_);
-    timer1_ = std::make_unique<QtPacingTimer>([this] { logic_->Timer1_Timer(); });
+    timer1_ = std::make_unique<QtPacingTimer>([this] {
+        logic_->Timer1_Timer();
+        showProgress();
+    });
     logic_ = std::make_unique<FrmMainLogic>(
         services.windows,
         app::MainWindowControls{
@@ -218,6 +221,8 @@ void FrmMain::connectHandlers() {
         const Handler handler = commands[i];
         connect(commands_[i], &QPushButton::clicked, this, [this, handler] { (logic_.get()->*handler)(); });
     }
+    // A started transfer shows its progress on the task-bar button from the first moment.
+    connect(commands_[0], &QPushButton::clicked, this, [this] { showProgress(); });
     connect(slider1_, &QSlider::valueChanged, this, [this] { logic_->Slider1_Change(); });
     for (const auto& [name, handler] : kMenuHandlers) {
         const Handler bound = handler;
@@ -225,6 +230,8 @@ void FrmMain::connectHandlers() {
                 [this, bound] { (logic_.get()->*bound)(); });
     }
 }
+
+void FrmMain::showProgress() { launcher_.show(transfer::progressOf(logic_->transfer())); }
 
 void FrmMain::loadAndShow() {
     // The native window exists from here on, so the scan can start from its place in the z-order.

@@ -10,6 +10,7 @@
 #include "app/layout.h"
 #include "app/main_window_logic.h"
 #include "app/qt/about_dialog.h"
+#include "app/qt/launcher_progress.h"
 #include "app/qt/qt_controls.h"
 #include "platform/window_system.h"
 
@@ -68,6 +69,7 @@ class FrmMain : public QMainWindow {
     void buildControls(int dpi);
     void buildMenu();
     void connectHandlers();
+    void showProgress();
 
     QGroupBox* frame1_ = nullptr;
     QGroupBox* frame2_ = nullptr;
@@ -86,6 +88,7 @@ class FrmMain : public QMainWindow {
     QtFileDialog qtFileDialog_;
     QtAboutDialogHost about_;
     std::unique_ptr<app::FrmMainLogic> logic_;
+    LauncherProgress launcher_;
 };
 
 }  // namespace quill::qt

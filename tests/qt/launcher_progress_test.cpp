@@ -1,0 +1,80 @@
+// The task-bar progress as a task bar sees it: Update signals on a private session bus.
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include "app/qt/launcher_progress.h"
+
+using namespace quill;
+using State = transfer::TransferProgress::State;
+
+class UpdateListener : public QObject {
+    Q_OBJECT
+public:
+    QList<QVariantMap> updates;
+    QStringList uris;
+public slots:
+    void onUpdate(const QString& uri, const QVariantMap& properties) {
+        uris << uri;
+        updates << properties;
+    }
+};
+
+class LauncherProgressTest : public QObject {
+    Q_OBJECT
+    QProcess daemon_;
+    QString address_;
+
+private slots:
+    void initTestCase() {
+        daemon_.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        QVERIFY2(daemon_.waitForStarted(5000), "dbus-daemon did not start");
+        QTRY_VERIFY_WITH_TIMEOUT(daemon_.canReadLine(), 5000);
+        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
+        QVERIFY(!address_.isEmpty());
+    }
+    void cleanupTestCase() {
+        daemon_.kill();
+        daemon_.waitForFinished(2000);
+    }
+
+    void updatesFollowTheTransferAndHideAtTheEnd() {
+        QDBusConnection sender = QDBusConnection::connectToBus(address_, QStringLiteral("sender"));
+        QDBusConnection receiver = QDBusConnection::connectToBus(address_, QStringLiteral("receiver"));
+        QVERIFY(sender.isConnected() && receiver.isConnected());
+        UpdateListener listener;
+        QVERIFY(receiver.connect(QString(), QString(), qt::LauncherProgress::interfaceName(),
+                                 QStringLiteral("Update"), &listener, SLOT(onUpdate(QString, QVariantMap))));
+
+        qt::LauncherProgress progress(sender, QStringLiteral("quillpost.desktop"));
+        progress.show({State::Normal, 0, 4});
+        progress.show({State::Normal, 0, 4});  // unchanged: no second message
+        progress.show({State::Normal, 2, 4});
+        progress.show({State::Paused, 2, 4});  // paused keeps its value: nothing new to show
+        progress.show({State::None, 0, 0});
+
+        QTRY_COMPARE_WITH_TIMEOUT(listener.updates.size(), 3, 5000);
+        QCOMPARE(listener.uris.first(), QStringLiteral("application://quillpost.desktop"));
+        QCOMPARE(listener.updates[0].value(QStringLiteral("progress-visible")).toBool(), true);
+        QCOMPARE(listener.updates[0].value(QStringLiteral("progress")).toDouble(), 0.0);
+        QCOMPARE(listener.updates[1].value(QStringLiteral("progress")).toDouble(), 0.5);
+        QCOMPARE(listener.updates[2].value(QStringLiteral("progress-visible")).toBool(), false);
+        QTest::qWait(100);
+        QCOMPARE(listener.updates.size(), 3);
+    }
+
+    void noBusMeansNoErrorAndNothingSent() {
+        QDBusConnection none = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                             QStringLiteral("none"));
+        QVERIFY(!none.isConnected());
+        qt::LauncherProgress progress(none);
+        progress.show({State::Normal, 1, 2});
+        progress.show({State::None, 0, 0});
+    }
+};
+
+QTEST_GUILESS_MAIN(LauncherProgressTest)
+#include "launcher_progress_test.moc"
