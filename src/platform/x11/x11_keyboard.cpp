@@ -199,7 +199,6 @@ bool Keyboard::ensureMap() {
         const auto known = std::find_if(spares_.begin(), spares_.end(),
                                         [&](const SpareKeycode& spare) { return spare.keycode == keycode; });
         if (XkbKeyNumGroups(xkb_, keycode) == 0) {
-            if (spares.size() >= kMaxSpareKeycodes) continue;
             spares.push_back(
                 {keycode, NoSymbol, known != spares_.end() ? known->lastUse : Clock::time_point{}});
         } else if (known != spares_.end() && known->boundTo != NoSymbol &&
@@ -309,18 +308,30 @@ std::optional<Keyboard::Reach> Keyboard::findOnKeyboard(char32_t character, KeyS
     return best;
 }
 
-std::optional<Keyboard::Reach> Keyboard::bindSpare(KeySym keysym) {
-    if (spares_.empty()) return std::nullopt;
-    auto spare = std::find_if(spares_.begin(), spares_.end(),
-                              [&](const SpareKeycode& candidate) { return candidate.boundTo == keysym; });
-    if (spare == spares_.end()) {
-        spare = std::find_if(spares_.begin(), spares_.end(),
+std::size_t Keyboard::limitSpares(Window client) {
+    if (client == None || !answersPing(client) || spares_.size() <= kSparesForWineLikeClients)
+        return spares_.size();
+    for (std::size_t i = kSparesForWineLikeClients; i < spares_.size(); ++i) {
+        if (spares_[i].boundTo == NoSymbol) continue;
+        settled(spares_[i], kPingTimeout);
+        unbind(spares_[i]);
+    }
+    return kSparesForWineLikeClients;
+}
+
+std::optional<Keyboard::Reach> Keyboard::bindSpare(KeySym keysym, std::size_t usable) {
+    if (spares_.empty() || usable == 0) return std::nullopt;
+    const auto begin = spares_.begin();
+    const auto end = spares_.begin() + static_cast<std::ptrdiff_t>(std::min(usable, spares_.size()));
+    auto spare =
+        std::find_if(begin, end, [&](const SpareKeycode& candidate) { return candidate.boundTo == keysym; });
+    if (spare == end) {
+        spare = std::find_if(begin, end,
                              [](const SpareKeycode& candidate) { return candidate.boundTo == NoSymbol; });
     }
-    if (spare == spares_.end()) {
+    if (spare == end) {
         spare = std::min_element(
-            spares_.begin(), spares_.end(),
-            [](const SpareKeycode& a, const SpareKeycode& b) { return a.lastUse < b.lastUse; });
+            begin, end, [](const SpareKeycode& a, const SpareKeycode& b) { return a.lastUse < b.lastUse; });
         // A client may not yet have translated the last press of this keycode; it would read the
         // new binding for it.
         // A client that does not answer within the timeout is hung; it cannot be waited for forever.
@@ -460,6 +471,9 @@ bool Keyboard::type(char32_t character) {
     restoreIdleBindings();
     takeEvents();
     if (!ensureMap()) return false;
+    const std::size_t usableSpares = limitSpares(focusedClient_ ? focusedClient_() : None);
+    takeEvents();
+    if (!ensureMap()) return false;
 
     XkbStateRec state{};
     if (XkbGetState(display_, XkbUseCoreKbd, &state) != Success) return false;
@@ -470,7 +484,7 @@ bool Keyboard::type(char32_t character) {
                 ? wanted
                 : static_cast<KeySym>(xkb_utf32_to_keysym(static_cast<std::uint32_t>(character)));
         if (keysym == NoSymbol) return false;
-        reach = bindSpare(keysym);
+        reach = bindSpare(keysym, usableSpares);
         if (!reach) return false;
     }
     if (!press(*reach)) return false;

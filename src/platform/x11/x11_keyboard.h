@@ -40,8 +40,10 @@ class Keyboard {
     static constexpr std::chrono::milliseconds kRestoreAfterIdle{3000};
     static constexpr std::chrono::milliseconds kMinimumAgeBeforeRebind{250};
     // Wine gives keys with symbols it does not know virtual-key codes from a small pool of its own;
-    // with more such keys at a time, the ones beyond get none and their characters are lost.
-    static constexpr std::size_t kMaxSpareKeycodes = 4;
+    // with more such keys at a time, the ones beyond get none and their characters are lost. So for
+    // a client that answers pings (as Wine's windows do) only the first few spare keycodes are
+    // used; plain Xlib clients such as xterm get all of them.
+    static constexpr std::size_t kSparesForWineLikeClients = 4;
     static constexpr std::chrono::milliseconds kPingTimeout{2000};
 
   private:
@@ -69,7 +71,9 @@ class Keyboard {
     std::optional<unsigned> modifiersForLevel(const XkbKeyTypeRec& type, int level) const;
     KeyCode keyForModifier(unsigned modifierBit, int group) const;
     bool onMainBlock(KeyCode keycode) const;
-    std::optional<Reach> bindSpare(KeySym keysym);
+    // Unbinds the spare keycodes `client` must not see; returns how many of them it may use.
+    std::size_t limitSpares(Window client);
+    std::optional<Reach> bindSpare(KeySym keysym, std::size_t usable);
     bool press(const Reach& reach);
     void restoreIdleBindings();
     // Waits until no client can still be about to translate a press of the spare keycode; false
