@@ -177,11 +177,11 @@ class X11WindowSystemImpl final : public X11WindowSystem {
         // window still exists.
         XWindowAttributes attributes{};
         if (!haveXRes_ || !XGetWindowAttributes(display_, window, &attributes) || trap.failed()) return 0;
-        XResClientIdSpec spec{static_cast<XID>(window), XRES_CLIENT_ID_PID_MASK};
+        XResClientIdSpec client{static_cast<XID>(window), XRES_CLIENT_ID_PID_MASK};
         long count = 0;
         XResClientIdValue* values = nullptr;
         ProcessId result = 0;
-        if (XResQueryClientIds(display_, 1, &spec, &count, &values) == Success) {
+        if (XResQueryClientIds(display_, 1, &client, &count, &values) == Success) {
             for (long i = 0; i < count && result == 0; ++i) {
                 const pid_t pid = XResGetClientPid(&values[i]);
                 if (pid > 0) result = static_cast<ProcessId>(pid);
