@@ -29,14 +29,11 @@ else()
           DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/icon/quillpost.png
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/32x32/apps)
-  if(EXISTS ${PROJECT_SOURCE_DIR}/resources/fontconfig/30-quillpost-courier-new.conf)
-    install(FILES ${PROJECT_SOURCE_DIR}/resources/fontconfig/30-quillpost-courier-new.conf
-            DESTINATION ${CMAKE_INSTALL_SYSCONFDIR}/fonts/conf.d)
-  endif()
   set(CPACK_GENERATOR "DEB")
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION "games")
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # The program resolves "Courier New" to Liberation Mono by itself; the package brings the font.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
 endif()
 

@@ -29,4 +29,7 @@ cmake --preset windows
 cmake --build --preset windows
 ctest --preset windows
 
+step "Packages"
+bash scripts/check-packages.sh
+
 step "All tests passed"
