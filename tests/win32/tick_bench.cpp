@@ -11,48 +11,13 @@
 #include <cstdio>
 #include <string>
 
+#include "support/bench_desktop.h"
 #include "transfer/transfer_engine.h"
 #include "win32_controls.h"
 
 namespace {
 
 using namespace quill;
-
-// One client window, always in front, that swallows every key.
-class ClientAlwaysInFront : public platform::WindowSystem {
-  public:
-    platform::WindowHandle desktopWindow() override { return 1; }
-    platform::WindowHandle firstWindow(platform::WindowHandle) override { return 2; }
-    platform::WindowHandle nextWindow(platform::WindowHandle) override { return 0; }
-    std::string windowTitle(platform::WindowHandle) override { return "Ultima Online - Bench"; }
-    platform::ProcessId windowProcessId(platform::WindowHandle) override { return 1; }
-    platform::WindowHandle findWindowByTitle(const std::string&) override { return 2; }
-    bool getWindowPlacement(platform::WindowHandle, platform::WindowPlacement& placement) override {
-        placement.showCmd = platform::kShowNormal;
-        return true;
-    }
-    bool setWindowPlacement(platform::WindowHandle, const platform::WindowPlacement&) override {
-        return true;
-    }
-    bool setForegroundWindow(platform::WindowHandle) override { return true; }
-    bool bringWindowToTop(platform::WindowHandle) override { return true; }
-    platform::WindowHandle foregroundWindow() override { return 2; }
-    bool isWindow(platform::WindowHandle) override { return true; }
-    bool sendCharacter(char32_t character) override {
-        sum += character;
-        return true;
-    }
-    std::uint64_t sum = 0;
-};
-
-class CountingTimer : public transfer::PacingTimer {
-  public:
-    bool enabled() const override { return on; }
-    void setEnabled(bool value) override { on = value; }
-    int interval() const override { return 200; }
-    void setInterval(int) override {}
-    bool on = false;
-};
 
 double microseconds(std::chrono::steady_clock::duration duration) {
     return std::chrono::duration<double, std::micro>(duration).count();
@@ -66,13 +31,10 @@ void measure(HWND edit, std::size_t bytes) {
 
     app::win32::RichEditText editor;
     editor.attach(edit, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-    ClientAlwaysInFront desktop;
-    CountingTimer timer;
+    testing::ClientAlwaysInFront desktop;
+    testing::ManualTimer timer;
     transfer::TransferEngine engine(desktop, editor, timer);
-    client::ClientList clients;
-    clients.handles = {"2"};
-    clients.titles = {"Ultima Online - Bench"};
-    clients.processIds = {"1"};
+    const client::ClientList clients = testing::benchClientList();
 
     // The first tick after an edit reads the whole text from the control.
     engine.start(clients);
