@@ -249,9 +249,10 @@ WineReceiver::WineReceiver(XServer& server, const std::string& title, const std:
     const std::string stem = "wine" + std::to_string(++counter);
     output_ = directory / (stem + ".txt");
     const std::filesystem::path ready = directory / (stem + ".ready");
-    process_ = std::make_unique<Process>(std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, title,
-                                                                  windowsPath(output_), windowsPath(ready)},
-                                         environment_);
+    process_ =
+        std::make_unique<Process>(std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, windowsPath(output_),
+                                                           "--title", title, "--ready", windowsPath(ready)},
+                                  environment_);
     if (!waitUntil([&] { return std::filesystem::exists(ready); }, 60s)) {
         throw std::runtime_error("the Wine receiver did not start");
     }
