@@ -5,11 +5,15 @@
 #  2. Ctrl+X in the editor and Alt+X end the process at once;
 #  3. closing the main window leaves an open About dialog, and the program ends when it closes too;
 #  4. without a window manager a short text arrives as well.
-# Usage: end_to_end.sh <quillpost> <print_acceptance_text>
+# With the practice client given, only step 1 runs, with the practice client as the receiver: its
+# record file must hold the acceptance text exactly.
+# Usage: end_to_end.sh <quillpost> <print_acceptance_text> [<quillpost-practice>]
+# The display is :96, or QUILL_QT_E2E_DISPLAY.
 set -uo pipefail
 
 program=$1
 print_text=$2
+practice=${3:-}
 display_number=${QUILL_QT_E2E_DISPLAY:-96}
 export DISPLAY=:$display_number
 export LC_ALL=C.UTF-8
@@ -26,6 +30,7 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
   [ -f "$work/program.log" ] && sed 's/^/  program: /' "$work/program.log" >&2
+  [ -s "$work/practice.log" ] && sed 's/^/  practice client: /' "$work/practice.log" >&2
   exit 1
 }
 
@@ -75,16 +80,29 @@ Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.log" 2>&1 &
 openbox_pid=$!
 pids+=("$openbox_pid")
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+# On a busy machine openbox may take a few seconds; the receiver must not come before it.
+for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || {
+  sed 's/^/  openbox: /' "$work/openbox.log" >&2
+  fail "openbox did not start"
+}
 
 "$print_text" >"$work/expected.txt" || fail "no acceptance text"
-xterm -u8 -T "Ultima Online - Test" -e sh -c "stty -echo -icanon min 1; exec cat > '$work/received.txt'" &
-receiver_pid=$!
-pids+=("$receiver_pid")
-receiver=$(wait_window '^Ultima Online - Test$') || fail "the receiver did not appear"
+if [ -n "$practice" ]; then
+  # Under its default title, recording every character it takes.
+  "$practice" --record "$work/received.txt" >"$work/practice.log" 2>&1 &
+  receiver_pid=$!
+  pids+=("$receiver_pid")
+  receiver=$(wait_window '^Ultima Online - ' 15) || fail "the practice client did not appear"
+else
+  xterm -u8 -T "Ultima Online - Test" -e sh -c "stty -echo -icanon min 1; exec cat > '$work/received.txt'" &
+  receiver_pid=$!
+  pids+=("$receiver_pid")
+  receiver=$(wait_window '^Ultima Online - Test$') || fail "the receiver did not appear"
+fi
 wait_managed "$receiver" || fail "openbox did not take the receiver"
 sleep 0.5
 
@@ -119,6 +137,11 @@ awk -v c="$characters" -v b="$expected_bytes" -v ms="$elapsed_ms" \
   'BEGIN { printf "typed %d characters (%d bytes) in %.1f s: %.0f ms per character at a delay of 100 ms\n", c, b, ms / 1000, ms / c }'
 # One character per tick: the text cannot arrive sooner than its ticks allow.
 ((elapsed_ms * 100 < (characters - 1) * 100 * 95)) && fail "typed faster than the slider's pace"
+if [ -n "$practice" ]; then
+  kill -0 "$receiver_pid" 2>/dev/null || fail "the practice client ended"
+  echo "PASS"
+  exit 0
+fi
 
 # --- 2. Ctrl+X in the editor, and Alt+X --------------------------------------------------------
 xdotool windowactivate --sync "$main" >/dev/null 2>&1

@@ -2,7 +2,9 @@
 // sets controls with window messages, presses buttons and keys, and checks what happens.
 // A console program without windows of its own, so it never takes the focus.
 //   driver.exe warning | window | about | files | keys | close-with-about | layout
-//   driver.exe type OUTPUT-FILE us|de fast|timer
+//   driver.exe type OUTPUT-FILE us|de fast|timer [practice]
+// "type" sends to receiver.exe's window, or with "practice" to the practice client's, which has its
+// default title.
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -29,6 +31,7 @@
 #include "app/main_window_logic.h"
 #include "core/unicode.h"
 #include "platform/win32/wide_text.h"
+#include "practice/practice_client.h"
 #include "resource_ids.h"
 #include "support/acceptance_text.h"
 #include "transfer/delay.h"
@@ -594,10 +597,10 @@ std::string readBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int type(const std::wstring& outputFile, const std::string& layoutName, bool fast) {
+int type(const std::wstring& outputFile, const std::string& layoutName, bool fast,
+         const std::wstring& receiverTitle) {
     const HWND main = findMain();
     if (!main) return 1;
-    const std::wstring receiverTitle = L"Ultima Online - Empf\u00e4nger";
     const HWND receiver = findTopLevel(receiverTitle, 5000);
     check(receiver != nullptr, "the receiver window exists");
     if (!receiver) return 1;
@@ -700,7 +703,7 @@ int main() {
     if (!arguments || count < 2) {
         std::fprintf(stderr,
                      "usage: driver warning|window|about|files|keys|close-with-about|layout|type FILE us|de "
-                     "fast|timer\n");
+                     "fast|timer [practice]\n");
         return 2;
     }
     const std::wstring command = arguments[1];
@@ -711,8 +714,10 @@ int main() {
     if (command == L"files") return files();
     if (command == L"layout") return layoutReport();
     if (command == L"close-with-about") return closeWithAbout();
-    if (command == L"type" && count == 5)
-        return type(arguments[2], fromWide(arguments[3]), std::wstring(arguments[4]) == L"fast");
+    if (command == L"type" && (count == 5 || (count == 6 && std::wstring(arguments[5]) == L"practice")))
+        return type(
+            arguments[2], fromWide(arguments[3]), std::wstring(arguments[4]) == L"fast",
+            count == 6 ? toWide(std::string(practice::kDefaultTitle)) : L"Ultima Online - Empf\u00e4nger");
     std::fprintf(stderr, "unknown command\n");
     return 2;
 }

@@ -3,9 +3,11 @@
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window-dpi DPI
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR typing us|de fast|timer
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR practice us|de PRACTICE.exe
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR run PROGRAM.exe [ARGS...]
-# BIN-DIR holds Quillpost.exe, driver.exe and receiver.exe. Every process started here is ended on
-# exit, also on failure. Wine programs of one build run one at a time (the lock of wine-run.sh).
+# BIN-DIR holds Quillpost.exe, driver.exe and receiver.exe; "practice" types the acceptance text into
+# the practice client (PRACTICE.exe --record) instead of receiver.exe. Every process started here is
+# ended on exit, also on failure. Wine programs of one build run one at a time (the lock of wine-run.sh).
 set -euo pipefail
 prefix=$1 display=$2 bindir=$3 outdir=$4 mode=$5
 shift 5
@@ -70,6 +72,27 @@ quillpost_window_geometry() {  # x y width height of the main window with its fr
     echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
 }
 
+# The X layout decides what real keys give; Wine's Windows layout follows the locale.
+use_layout() {  # use_layout us|de
+    case $1 in
+        de) wine_locale=de_DE.UTF-8 ;;
+        *) wine_locale=en_US.UTF-8 ;;
+    esac
+    setxkbmap -display ":$display" "$1"
+    local active
+    active=$(setxkbmap -display ":$display" -query | awk '/^layout:/ {print $2}')
+    echo "X keyboard layout of :$display: $active"
+    [ "$active" = "$1" ] || { echo "the layout did not change to $1" >&2; exit 1; }
+}
+wait_for_client() {  # wait_for_client TITLE-PREFIX: until a window with that title exists (10 s)
+    for _ in $(seq 100); do
+        xwininfo -display ":$display" -root -tree | grep -qF "\"$1" && return 0
+        sleep 0.1
+    done
+    echo "no window titled $1..." >&2
+    return 1
+}
+
 case $mode in
 window)
     # A German user: the delay label shows the decimal comma.
@@ -105,28 +128,28 @@ window-dpi)
     ;;
 typing)
     layout=$1 pace=$2
-    # The X layout decides what real keys give; Wine's Windows layout follows the locale.
-    case $layout in
-        de) wine_locale=de_DE.UTF-8 ;;
-        *) wine_locale=en_US.UTF-8 ;;
-    esac
-    setxkbmap -display ":$display" "$layout"
-    active=$(setxkbmap -display ":$display" -query | awk '/^layout:/ {print $2}')
-    echo "X keyboard layout of :$display: $active"
-    [ "$active" = "$layout" ] || { echo "the layout did not change to $layout" >&2; exit 1; }
+    use_layout "$layout"
     received="$outdir/received-$layout-$pace.txt"
     rm -f "$received"
     : >"$received"
     receiver_args=("$(winepath -w "$received" 9>&-)")
     if [ "$pace" = timer ]; then receiver_args+=(--minimized); fi
     start "$bindir/receiver.exe" "${receiver_args[@]}"
-    for _ in $(seq 100); do
-        xwininfo -display ":$display" -root -tree | grep -q 'Ultima Online - Empf' && break
-        sleep 0.1
-    done
+    wait_for_client 'Ultima Online - Empf'
     start "$bindir/Quillpost.exe"
     run "$bindir/driver.exe" type "$(winepath -w "$received" 9>&-)" "$layout" "$pace"
     if [ "$pace" = timer ]; then run "$bindir/driver.exe" close-with-about; fi
+    ;;
+practice)
+    # The practice client, under its own default title, records what the real program types.
+    layout=$1 practice=$2
+    use_layout "$layout"
+    record="$outdir/record-$layout.txt"
+    rm -f "$record"
+    start "$practice" --record "$(winepath -w "$record" 9>&-)"
+    wait_for_client 'Ultima Online - '
+    start "$bindir/Quillpost.exe"
+    run "$bindir/driver.exe" type "$(winepath -w "$record" 9>&-)" "$layout" fast practice
     ;;
 run)
     run "$@"
