@@ -24,7 +24,7 @@ if ((${#missing[@]})); then
   [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}"
 fi
 
 # The main window's font, Courier New, falls back to its metric twin Liberation Mono everywhere.
