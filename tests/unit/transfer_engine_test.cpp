@@ -1,9 +1,10 @@
+#include "transfer/transfer_engine.h"
+
 #include <gtest/gtest.h>
 
 #include "support/fake_controls.h"
 #include "support/fake_desktop.h"
 #include "transfer/progress.h"
-#include "transfer/transfer_engine.h"
 
 using namespace quill;
 using quill::testing::FakeDesktop;
@@ -38,6 +39,13 @@ struct Transfer : ::testing::Test {
         return ticks;
     }
     std::u32string received() { return desktop.window(client).received; }
+    void begin(const std::string& text) {
+        editor.setUtf8(text);
+        engine.start(clients);
+    }
+    void tick(int times) {
+        for (int i = 0; i < times; ++i) engine.tick();
+    }
 };
 
 }  // namespace
@@ -58,16 +66,16 @@ TEST_F(Transfer, FiveLettersTakeFiveTicksAndStopTheTimer) {
 
 TEST_F(Transfer, EveryCharacterArrivesAsItselfIncludingKeyStringSymbols) {
     const std::string text = "+^%~(){}[] Äöüß€ \xE2\x80\x9E\xCF\x80\xD0\x96\xE4\xB8\xAD";
-    editor.setUtf8(text);
-    engine.start(clients);
+    begin(text);
     runToEnd();
     EXPECT_EQ(received(), unicode::utf8ToUtf32(text));
     EXPECT_TRUE(desktop.strayKeys().empty());
 }
 
 TEST_F(Transfer, CharacterOutsideTheBmpIsOneTickAndArrivesWhole) {
-    editor.setUtf8("a\xF0\x9F\x98\x80" "b");
-    engine.start(clients);
+    begin(
+        "a\xF0\x9F\x98\x80"
+        "b");
     EXPECT_EQ(runToEnd(), 3);
     EXPECT_EQ(received(), U"a\U0001F600b");
     EXPECT_EQ(engine.TransferPos, 4);
@@ -89,8 +97,7 @@ TEST_F(Transfer, EmptyTextStopsAtTheFirstTickWithoutSending) {
 }
 
 TEST_F(Transfer, EditsTakeEffectAtTheNextTick) {
-    editor.setUtf8("abcdef");
-    engine.start(clients);
+    begin("abcdef");
     engine.tick();
     editor.setUtf8("aXcdef");
     engine.tick();
@@ -98,8 +105,7 @@ TEST_F(Transfer, EditsTakeEffectAtTheNextTick) {
     EXPECT_EQ(engine.tick(), TickResult::Finished);
     EXPECT_EQ(received(), U"aXc");
 
-    editor.setUtf8("abcdef");
-    engine.start(clients);
+    begin("abcdef");
     engine.tick();
     editor.clear();  // clearing the editor ends the transfer at the next tick
     EXPECT_EQ(engine.tick(), TickResult::Finished);
@@ -107,10 +113,8 @@ TEST_F(Transfer, EditsTakeEffectAtTheNextTick) {
 }
 
 TEST_F(Transfer, StartDuringATransferRestartsAtTheFirstCharacter) {
-    editor.setUtf8("abc");
-    engine.start(clients);
-    engine.tick();
-    engine.tick();
+    begin("abc");
+    tick(2);
     engine.start(clients);
     EXPECT_EQ(engine.TransferPos, 1);
     runToEnd();
@@ -124,9 +128,9 @@ TEST_F(Transfer, StartLooksUpTheRecordedTitleAndActivatesIt) {
     desktop.calls.clear();
     engine.start(clients);
     const std::string id = std::to_string(client);
-    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"FindWindow(Ultima Online - Alice)",
-                                                       "GetWindowPlacement(" + id + ")",
-                                                       "SetWindowPlacement(" + id + ",flags=0,showCmd=1)"}));
+    EXPECT_EQ(desktop.calls,
+              (std::vector<std::string>{"FindWindow(Ultima Online - Alice)", "GetWindowPlacement(" + id + ")",
+                                        "SetWindowPlacement(" + id + ",flags=0,showCmd=1)"}));
     runToEnd();
     EXPECT_EQ(received(), U"x");
 }
@@ -164,8 +168,7 @@ TEST_F(Transfer, NoClientRecordedLooksUpAndActivatesNothing) {
 }
 
 TEST_F(Transfer, FocusElsewherePausesWithoutAStrayKeyAndResumesAtTheSameCharacter) {
-    editor.setUtf8("abcd");
-    engine.start(clients);
+    begin("abcd");
     engine.tick();
     desktop.focus(other);
     EXPECT_EQ(engine.tick(), TickResult::Paused);
@@ -180,8 +183,7 @@ TEST_F(Transfer, FocusElsewherePausesWithoutAStrayKeyAndResumesAtTheSameCharacte
 }
 
 TEST_F(Transfer, ClientClosedMidTransferStopsAndNothingGoesElsewhere) {
-    editor.setUtf8("abcd");
-    engine.start(clients);
+    begin("abcd");
     engine.tick();
     desktop.closeWindow(client);
     desktop.focus(other);
@@ -192,11 +194,12 @@ TEST_F(Transfer, ClientClosedMidTransferStopsAndNothingGoesElsewhere) {
 }
 
 TEST_F(Transfer, CharacterThatCannotBeTypedStopsTheTransferAtIt) {
-    editor.setUtf8("ab\xE2\x98\x83" "c");
+    editor.setUtf8(
+        "ab\xE2\x98\x83"
+        "c");
     desktop.rejectCharacter(U'\u2603');
     engine.start(clients);
-    engine.tick();
-    engine.tick();
+    tick(2);
     EXPECT_EQ(engine.tick(), TickResult::SendFailed);
     EXPECT_EQ(engine.failedCharacter(), U'\u2603');
     EXPECT_EQ(engine.TransferPos, 3);
@@ -206,11 +209,9 @@ TEST_F(Transfer, CharacterThatCannotBeTypedStopsTheTransferAtIt) {
 TEST_F(Transfer, ProgressFollowsThePositionAndShowsThePause) {
     using State = transfer::TransferProgress::State;
     EXPECT_EQ(transfer::progressOf(engine).state, State::None);
-    editor.setUtf8("abcd");
-    engine.start(clients);
+    begin("abcd");
     EXPECT_EQ(transfer::progressOf(engine), (transfer::TransferProgress{State::Normal, 0, 4}));
-    engine.tick();
-    engine.tick();
+    tick(2);
     EXPECT_DOUBLE_EQ(transfer::progressOf(engine).fraction(), 0.5);
     desktop.focus(other);
     engine.tick();
