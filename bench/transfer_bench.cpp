@@ -15,19 +15,11 @@ void BM_TransferTick(benchmark::State& state) {
     const std::u16string line = u"Ein Buch für Britannia, Seite um Seite. äöü €\r\n";
     while (text.size() < bytes / 2) text += line;
 
-    testing::ClientAlwaysInFront desktop;
     testing::FakeEditor editor;
     editor.setText(text);
-    testing::FakeTimer timer;
-    transfer::TransferEngine engine(desktop, editor, timer);
-    const client::ClientList clients = testing::benchClientList();
-    engine.start(clients);
-    engine.tick();  // the first tick after an edit reads the text once
-
-    for (auto _ : state) {
-        if (!timer.enabled()) engine.start(clients);
-        benchmark::DoNotOptimize(engine.tick());
-    }
+    testing::BenchTransfer transfer(editor);
+    transfer.tick();  // the first tick after an edit reads the text once
+    for (auto _ : state) benchmark::DoNotOptimize(transfer.tick());
     state.SetLabel(std::to_string(text.size() * 2 / 1024) + " KiB text");
 }
 BENCHMARK(BM_TransferTick)->Arg(1024)->Arg(1024 * 1024);
@@ -36,19 +28,14 @@ BENCHMARK(BM_TransferTick)->Arg(1024)->Arg(1024 * 1024);
 void BM_TickAfterEdit(benchmark::State& state) {
     const auto bytes = static_cast<std::size_t>(state.range(0));
     std::u16string text(bytes / 2, u'x');
-    testing::ClientAlwaysInFront desktop;
     testing::FakeEditor editor;
     editor.setText(text);
-    testing::FakeTimer timer;
-    transfer::TransferEngine engine(desktop, editor, timer);
-    const client::ClientList clients = testing::benchClientList();
-    engine.start(clients);
+    testing::BenchTransfer transfer(editor);
     for (auto _ : state) {
         state.PauseTiming();
         editor.setText(text);
-        if (!timer.enabled()) engine.start(clients);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(engine.tick());
+        benchmark::DoNotOptimize(transfer.tick());
     }
 }
 BENCHMARK(BM_TickAfterEdit)->Arg(1024)->Arg(1024 * 1024);

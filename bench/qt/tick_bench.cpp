@@ -26,16 +26,9 @@ void BM_QtEditorTick(benchmark::State& state) {
     QTextEdit edit;
     edit.setPlainText(textOf(static_cast<std::size_t>(state.range(0))));
     qt::RichTextEditor editor(edit);
-    testing::ClientAlwaysInFront desktop;
-    testing::ManualTimer timer;
-    transfer::TransferEngine engine(desktop, editor, timer);
-    const client::ClientList clients = testing::benchClientList();
-    engine.start(clients);
-    engine.tick();
-    for (auto _ : state) {
-        if (!timer.enabled()) engine.start(clients);
-        benchmark::DoNotOptimize(engine.tick());
-    }
+    testing::BenchTransfer transfer(editor);
+    transfer.tick();
+    for (auto _ : state) benchmark::DoNotOptimize(transfer.tick());
     state.SetLabel(std::to_string(state.range(0) / 1024) + " KiB text");
 }
 BENCHMARK(BM_QtEditorTick)->Arg(1024)->Arg(1024 * 1024);
@@ -44,19 +37,14 @@ void BM_QtEditorTickAfterEdit(benchmark::State& state) {
     QTextEdit edit;
     edit.setPlainText(textOf(static_cast<std::size_t>(state.range(0))));
     qt::RichTextEditor editor(edit);
-    testing::ClientAlwaysInFront desktop;
-    testing::ManualTimer timer;
-    transfer::TransferEngine engine(desktop, editor, timer);
-    const client::ClientList clients = testing::benchClientList();
-    engine.start(clients);
+    testing::BenchTransfer transfer(editor);
     QTextCursor end(edit.document());
     end.movePosition(QTextCursor::End);
     for (auto _ : state) {
         state.PauseTiming();
         end.insertText(QStringLiteral("x"));  // the user types one character during the transfer
-        if (!timer.enabled()) engine.start(clients);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(engine.tick());
+        benchmark::DoNotOptimize(transfer.tick());
     }
     state.SetLabel(std::to_string(state.range(0) / 1024) + " KiB text, re-read once per edit");
 }

@@ -57,4 +57,20 @@ public:
     bool on = false;
 };
 
+// One transfer into ClientAlwaysInFront from `text`, started; tick() restarts it at the end so a
+// benchmark loop can tick for as long as it likes.
+struct BenchTransfer {
+    explicit BenchTransfer(const transfer::TextSource& text) : engine(desktop, text, timer) {
+        engine.start(clients);
+    }
+    transfer::TickResult tick() {
+        if (!timer.enabled()) engine.start(clients);
+        return engine.tick();
+    }
+    ClientAlwaysInFront desktop;
+    ManualTimer timer;
+    client::ClientList clients = benchClientList();
+    transfer::TransferEngine engine;
+};
+
 }  // namespace quill::testing

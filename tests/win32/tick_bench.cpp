@@ -31,25 +31,21 @@ void measure(HWND edit, std::size_t bytes) {
 
     app::win32::RichEditText editor;
     editor.attach(edit, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
-    testing::ClientAlwaysInFront desktop;
-    testing::ManualTimer timer;
-    transfer::TransferEngine engine(desktop, editor, timer);
-    const client::ClientList clients = testing::benchClientList();
+    testing::BenchTransfer transfer(editor);
 
     // The first tick after an edit reads the whole text from the control.
-    engine.start(clients);
     SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"!"));
     auto begin = std::chrono::steady_clock::now();
-    engine.tick();
+    transfer.engine.tick();
     const double firstTick = microseconds(std::chrono::steady_clock::now() - begin);
 
     // Every other tick: restarts at the end of the text are not counted.
     constexpr int kTicks = 20000;
     std::chrono::steady_clock::duration total{};
     for (int i = 0; i < kTicks; ++i) {
-        if (!timer.enabled()) engine.start(clients);
+        if (!transfer.timer.enabled()) transfer.engine.start(transfer.clients);
         begin = std::chrono::steady_clock::now();
-        engine.tick();
+        transfer.engine.tick();
         total += std::chrono::steady_clock::now() - begin;
     }
     const double perTick = microseconds(total) / kTicks;

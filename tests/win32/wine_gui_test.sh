@@ -13,14 +13,9 @@ prefix=$1 display=$2 bindir=$3 outdir=$4 mode=$5
 shift 5
 mkdir -p "$outdir"
 
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY=":$display"
-mkdir -p "$(dirname "$prefix")"
-exec 9>"$prefix.lock"
-flock 9
-if [ ! -f "$prefix/system.reg" ]; then
-    wineboot -i >"$prefix.boot.log" 2>&1 9>&-
-    wineserver -w 9>&-
-fi
+export WINEDEBUG=-all DISPLAY=":$display"
+. "$(dirname "$0")/../../cmake/wine-prefix.sh"
+quill_take_wine_prefix "$prefix"
 # A wineserver left from programs run without a display would not know this one.
 wineserver -k 9>&- 2>/dev/null || true
 

@@ -192,15 +192,10 @@ LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             paint();
             return 0;
-        case WM_DPICHANGED: {
+        case WM_DPICHANGED:
             // Moved to a screen of another DPI: the size the system suggests, everything scaled.
-            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                         suggested->right - suggested->left, suggested->bottom - suggested->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            applyLayout(HIWORD(wParam));
+            applyLayout(moveToSuggestedRect(window_, wParam, lParam));
             return 0;
-        }
         case WM_DESTROY: {
             window_ = nullptr;
             if (closed_) closed_();

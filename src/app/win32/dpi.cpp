@@ -68,4 +68,11 @@ int twips(int value, UINT dpi) {
     return layout::twipsToPixels(value, static_cast<int>(dpi));
 }
 
+UINT moveToSuggestedRect(HWND window, WPARAM wParam, LPARAM lParam) {
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                 suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return HIWORD(wParam);
+}
+
 }  // namespace quill::app::win32

@@ -24,4 +24,8 @@ HFONT createMessageFont(UINT dpi);
 // Pixels for a length in twips at `dpi`.
 int twips(int value, UINT dpi);
 
+// Handles WM_DPICHANGED: moves the window to the rectangle the system suggests (lParam) and
+// returns the new DPI (wParam) for the caller to lay its controls out again.
+UINT moveToSuggestedRect(HWND window, WPARAM wParam, LPARAM lParam);
+
 }  // namespace quill::app::win32

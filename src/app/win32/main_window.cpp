@@ -352,14 +352,10 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 SetFocus(lastFocus_);
             }
             return 0;
-        case WM_DPICHANGED: {
-            const auto* suggested = reinterpret_cast<const RECT*>(lParam);
-            SetWindowPos(window_, nullptr, suggested->left, suggested->top,
-                         suggested->right - suggested->left, suggested->bottom - suggested->top,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            applyLayout(HIWORD(wParam));
+        case WM_DPICHANGED:
+            // Moved to a screen of another DPI: the size the system suggests, everything scaled.
+            applyLayout(moveToSuggestedRect(window_, wParam, lParam));
             return 0;
-        }
         case WM_DESTROY: {
             KillTimer(window_, WindowTimer::kTimerId);
             if (taskbar_) {
