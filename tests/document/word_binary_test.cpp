@@ -19,48 +19,27 @@ TEST(WordPieces, EightBitAndUtf16PiecesJoinInOrder) {
 }
 
 TEST(WordCharacters, SpecialCharactersBecomeWhatTheyShow) {
-    EXPECT_EQ(wordText({{u"eins\rzwei\x000B"
-                         u"drei\x000C"
-                         u"vier\r",
-                         false}}),
-              "eins\nzwei\ndrei\nvier");
-    EXPECT_EQ(wordText({{u"a\tb\x001E"
-                         u"c\x001F"
-                         u"d\x0001\x0008"
-                         u"e\r",
-                         true}}),
-              "a\tb\u2011cde");
-    EXPECT_EQ(wordText({{u"Zelle\x0007Zelle\x0007\x0007\r", false}}), "Zelle\tZelle\t\t");
+    EXPECT_EQ(wordText({{u"eins\rzwei\u000Bdrei\u000Cvier\r", false}}), "eins\nzwei\ndrei\nvier");
+    EXPECT_EQ(wordText({{u"a\tb\u001Ec\u001Fd\u0001\u0008e\r", true}}), "a\tb\u2011cde");
+    EXPECT_EQ(wordText({{u"Zelle\u0007Zelle\u0007\u0007\r", false}}), "Zelle\tZelle\t\t");
     // A page break between text starts a line; beside a paragraph end it adds none.
-    EXPECT_EQ(wordText({{u"a\x000C\rb\r\x000C"
-                         u"c\r",
-                         true}}),
-              "a\nb\nc");
+    EXPECT_EQ(wordText({{u"a\u000C\rb\r\u000Cc\r", true}}), "a\nb\nc");
     // Only the very last paragraph mark is dropped: an empty last paragraph stays.
     EXPECT_EQ(wordText({{u"a\r\r", true}}), "a\n");
 }
 
 TEST(WordFields, OnlyTheResultOfAFieldIsShown) {
-    EXPECT_EQ(wordText({{u"Seite \x0013 PAGE \x0014"
-                         u"3\x0015 von\r",
-                         true}}),
-              "Seite 3 von");
+    EXPECT_EQ(wordText({{u"Seite \u0013 PAGE \u00143\u0015 von\r", true}}), "Seite 3 von");
     // A field without a result shows nothing.
-    EXPECT_EQ(wordText({{u"a\x0013 TOC \x0015"
-                         u"b\r",
-                         true}}),
-              "ab");
+    EXPECT_EQ(wordText({{u"a\u0013 TOC \u0015b\r", true}}), "ab");
     // Nested: a field inside the code of another is hidden, one inside the result is shown.
-    EXPECT_EQ(wordText({{u"<\x0013 IF \x0013 PAGE \x0014"
-                         u"1\x0015 = 1 \x0014ja \x0013 DATE \x0014heute\x0015\x0015>\r",
-                         false}}),
-              "<ja heute>");
+    EXPECT_EQ(
+        wordText(
+            {{u"<\u0013 IF \u0013 PAGE \u00141\u0015 = 1 \u0014ja \u0013 DATE \u0014heute\u0015\u0015>\r",
+              false}}),
+        "<ja heute>");
     // Unbalanced marks do not hide the rest of the document.
-    EXPECT_EQ(wordText({{u"a\x0015"
-                         u"b\x0014"
-                         u"c\r",
-                         true}}),
-              "abc");
+    EXPECT_EQ(wordText({{u"a\u0015b\u0014c\r", true}}), "abc");
 }
 
 TEST(WordProtection, EncryptedOrOldDocumentsGiveAClearMessage) {
