@@ -8,22 +8,12 @@ set -uo pipefail
 
 program=${1:-build/linux/src/app/qt/quillpost}
 starts=${2:-5}
-export DISPLAY=:${QUILL_QT_BENCH_DISPLAY:-95}
 export LC_ALL=C.UTF-8
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-  wait 2>/dev/null
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../../tests/support/x_session.sh"
 [ -x "$program" ] || { echo "no program at $program" >&2; exit 1; }
 
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+start_xvfb ":${QUILL_QT_BENCH_DISPLAY:-95}" 1280x1024x24 || exit 1
+start_openbox || exit 1
 xterm -T "Ultima Online - Bench" -e sh -c 'stty -echo; exec cat >/dev/null' &
 pids+=($!)
 # The client must be known to the window manager before the program's scan lists it.

@@ -13,21 +13,11 @@ mkdir -p "$out"
 
 text=$'Liebe Reisende,\n\nim Gasthaus „Zum goldenen Greif“ am Hafen gibt es heute Abend Met für alle, die ein Lied mitbringen.\n\nWer eine Laute hat, möge sie stimmen; wer keine hat, singe umso lauter!\n\nGruß, Aurelia'
 
-pids=()
-cleanup() {
-    wineserver -k 2>/dev/null
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-    wait 2>/dev/null
-}
-trap cleanup EXIT
-Xvfb "$display" -screen 0 1100x760x24 -nolisten tcp -noreset >/dev/null 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+source "$(dirname "$0")/../support/x_session.sh"
+extra_cleanup() { wineserver -k 2>/dev/null; }
+start_xvfb "$display" 1100x760x24 || exit 1
 xsetroot -solid '#1d1611' 2>/dev/null
-openbox >/dev/null 2>&1 &
-pids+=($!)
-sleep 1
+start_openbox || exit 1
 
 shoot() {  # title file
     local window

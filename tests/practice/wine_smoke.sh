@@ -14,31 +14,17 @@ mkdir -p "$work"
 record=$work/record.txt
 rm -f "$record"
 
-pids=()
-cleanup() {
-    wineserver -k 2>/dev/null
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-    wait 2>/dev/null
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../support/x_session.sh"
+extra_cleanup() { wineserver -k 2>/dev/null; }
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     (unset DISPLAY; wineboot -i >"$work/wineboot.log" 2>&1; wineserver -w)
 fi
 
-# The display is ours alone; a server still shutting down from the last run gets a moment.
-lock=/tmp/.X${display#:}-lock
-for _ in $(seq 100); do [ -e "$lock" ] || break; sleep 0.1; done
-[ -e "$lock" ] && { echo "display $display is taken ($lock)"; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-kill -0 "${pids[0]}" 2>/dev/null && xdpyinfo >/dev/null 2>&1 || { echo "Xvfb on $display did not start:"; cat "$work/xvfb.log"; exit 1; }
+start_xvfb "$display" 1280x800x24 "$work/xvfb.log" || exit 1
 setxkbmap de || exit 1
 if command -v openbox >/dev/null; then
-    openbox >"$work/openbox.log" 2>&1 &
-    pids+=($!)
+    start_openbox "$work/openbox.log" || exit 1
 fi
 
 title="Ultima Online - Rauchtest"

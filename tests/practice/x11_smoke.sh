@@ -10,22 +10,9 @@ mkdir -p "$work"
 record=$work/record.txt
 rm -f "$record"
 
-pids=()
-cleanup() {
-    for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-    wait 2>/dev/null
-}
-trap cleanup EXIT
-
-# The display is ours alone; a server still shutting down from the last run gets a moment.
-lock=/tmp/.X${display#:}-lock
-for _ in $(seq 100); do [ -e "$lock" ] || break; sleep 0.1; done
-[ -e "$lock" ] && { echo "display $display is taken ($lock)"; exit 1; }
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY=$display LC_ALL=C.UTF-8
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-kill -0 "${pids[0]}" 2>/dev/null && xdpyinfo >/dev/null 2>&1 || { echo "Xvfb on $display did not start:"; cat "$work/xvfb.log"; exit 1; }
+source "$(dirname "$0")/../support/x_session.sh"
+export LC_ALL=C.UTF-8
+start_xvfb "$display" 1280x800x24 "$work/xvfb.log" || exit 1
 setxkbmap de || exit 1
 
 title="Ultima Online - Rauchtest"

@@ -15,17 +15,10 @@ program=$1
 print_text=$2
 practice=${3:-}
 display_number=${QUILL_QT_E2E_DISPLAY:-96}
-export DISPLAY=:$display_number
 export LC_ALL=C.UTF-8
 work=$(mktemp -d)
-pids=()
-
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../support/x_session.sh"
+extra_cleanup() { rm -rf "$work"; }  # the processes' files may go before they do
 
 fail() {
   echo "FAIL: $*" >&2
@@ -75,20 +68,9 @@ start_program() {
   sleep 0.3
 }
 
-[ -e "/tmp/.X${display_number}-lock" ] && fail "display :$display_number is taken"
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-openbox >"$work/openbox.log" 2>&1 &
-openbox_pid=$!
-pids+=("$openbox_pid")
-# On a busy machine openbox may take a few seconds; the receiver must not come before it.
-for _ in $(seq 200); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
-xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' || {
-  sed 's/^/  openbox: /' "$work/openbox.log" >&2
-  fail "openbox did not start"
-}
+start_xvfb ":$display_number" 1280x1024x24 "$work/xvfb.log" || fail "Xvfb did not start"
+# The receiver must not come before the window manager.
+start_openbox "$work/openbox.log" || fail "openbox did not start"
 
 "$print_text" >"$work/expected.txt" || fail "no acceptance text"
 if [ -n "$practice" ]; then

@@ -5,14 +5,8 @@ set -uo pipefail
 
 program=$1
 out=$2
-export DISPLAY=:${QUILL_QT_SHOT_DISPLAY:-95}
 export LC_ALL=C.UTF-8
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-  wait 2>/dev/null
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../support/x_session.sh"
 
 wait_window() {
   for _ in $(seq 100); do
@@ -24,12 +18,8 @@ wait_window() {
   return 1
 }
 
-Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+start_xvfb ":${QUILL_QT_SHOT_DISPLAY:-95}" 1024x768x24 || exit 1
+start_openbox || exit 1
 # A client to find, so the program starts without its warning.
 xterm -T "Ultima Online - Aldric" -geometry 60x10+600+500 -e sh -c 'stty -echo; exec cat >/dev/null' &
 pids+=($!)
