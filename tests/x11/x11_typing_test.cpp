@@ -8,6 +8,9 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/x11/x11_keyboard.h"
 
 namespace quill::x11test {
@@ -119,6 +122,77 @@ TEST_F(TypingWithoutManager, CharactersWithoutAKeysymAreRefusedAndNothingIsTyped
     }
     ASSERT_TRUE(windows->sendCharacter(U'z'));
     EXPECT_EQ(waitForFile(xterm.output(), 1), "z");
+}
+
+// A top-level window of its own connection that says it answers _NET_WM_PING, and does so only
+// while `answering` is set; it counts the pings it gets.
+class PingedWindow {
+  public:
+    explicit PingedWindow(const XServer& server) : display_(XOpenDisplay(server.name().c_str())) {
+        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 10, 10, 200, 100, 0, 0, 0);
+        Atom ping = XInternAtom(display_, "_NET_WM_PING", False);
+        XSetWMProtocols(display_, window_, &ping, 1);
+        XSelectInput(display_, window_, StructureNotifyMask);
+        XMapWindow(display_, window_);
+        for (XEvent event; XWindowEvent(display_, window_, StructureNotifyMask, &event), event.type != MapNotify;) {
+        }
+        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+        XSync(display_, False);
+        thread_ = std::thread([this] { answerPings(); });
+    }
+    ~PingedWindow() {
+        stop_ = true;
+        thread_.join();
+        XCloseDisplay(display_);
+    }
+    std::atomic<bool> answering{false};
+    std::atomic<int> pings{0};
+
+  private:
+    void answerPings() {
+        const Window root = DefaultRootWindow(display_);
+        while (!stop_) {
+            if (XPending(display_) == 0) {
+                std::this_thread::sleep_for(1ms);
+                continue;
+            }
+            XEvent event;
+            XNextEvent(display_, &event);
+            if (event.type != ClientMessage) continue;
+            ++pings;
+            if (!answering) continue;
+            event.xclient.window = root;
+            XSendEvent(display_, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &event);
+            XFlush(display_);
+        }
+    }
+    Display* display_;
+    Window window_ = None;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+};
+
+// Each key waits for the client to have taken it (two pings). A client busy for a moment is
+// waited for again once it answers; one that misses several pings in a row is pinged no more.
+TEST_F(TypingWithoutManager, ABusyClientIsWaitedForAgainAndASilentOneIsGivenUp) {
+    using platform::x11::Keyboard;
+    PingedWindow client(*server);
+
+    ASSERT_TRUE(windows->sendCharacter(U'a'));  // busy: the first ping goes unanswered
+    EXPECT_EQ(client.pings, 1);
+    client.answering = true;
+    ASSERT_TRUE(windows->sendCharacter(U'b'));
+    ASSERT_TRUE(waitUntil([&] { return client.pings == 3; }, 1s)) << client.pings;
+
+    client.answering = false;
+    for (int i = 0; i < Keyboard::kUnansweredPingsBeforeGivingUp; ++i) ASSERT_TRUE(windows->sendCharacter(U'c'));
+    EXPECT_EQ(client.pings, 3 + Keyboard::kUnansweredPingsBeforeGivingUp);
+    client.answering = true;
+    const auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(windows->sendCharacter(U'd'));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(client.pings, 3 + Keyboard::kUnansweredPingsBeforeGivingUp);
+    EXPECT_LT(std::chrono::steady_clock::now() - before, Keyboard::kPingTimeout);
 }
 
 }  // namespace

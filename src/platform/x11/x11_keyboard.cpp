@@ -123,10 +123,12 @@ bool Keyboard::ping(Window client, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     while (true) {
         XEvent answer;
-        if (XCheckIfEvent(display_, &answer, isAnswer, reinterpret_cast<XPointer>(&wanted))) return true;
+        if (XCheckIfEvent(display_, &answer, isAnswer, reinterpret_cast<XPointer>(&wanted))) {
+            unansweredPings_.erase(client);
+            return true;
+        }
         if (Clock::now() >= deadline) {
-            // A client that lets a ping go unanswered is not waited for again.
-            answersPing_[client] = false;
+            if (++unansweredPings_[client] >= kUnansweredPingsBeforeGivingUp) answersPing_[client] = false;
             return false;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));

@@ -45,6 +45,10 @@ class Keyboard {
     // used; plain Xlib clients such as xterm get all of them.
     static constexpr std::size_t kSparesForWineLikeClients = 4;
     static constexpr std::chrono::milliseconds kPingTimeout{2000};
+    // A client busy for a moment (Wine building its font cache, a game loading) misses a ping or
+    // two and is waited for again afterwards; only this many unanswered pings in a row mean it
+    // does not answer at all, and it is not pinged again.
+    static constexpr int kUnansweredPingsBeforeGivingUp = 3;
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -92,6 +96,7 @@ class Keyboard {
     long pingSerial_ = 0;
     std::map<Window, std::uint64_t> confirmedPresses_;
     std::map<Window, bool> answersPing_;
+    std::map<Window, int> unansweredPings_;  // in a row
     bool mapStale_ = true;
     int xkbEventBase_ = 0;
     std::vector<SpareKeycode> spares_;
