@@ -244,10 +244,16 @@ TEST_F(WithOpenbox, WindowsFollowTheManagersStackingOrder) {
     ASSERT_NE(two, platform::kNoWindow);
     EXPECT_EQ(windows->windowProcessId(one), static_cast<platform::ProcessId>(first.process().pid()));
     EXPECT_EQ(windows->windowProcessId(two), static_cast<platform::ProcessId>(second.process().pid()));
+    // Both managed first: openbox raises a window when it takes it on.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto order = walk(*windows);
+        return positionOf(order, one) >= 0 && positionOf(order, two) >= 0;
+    }));
 
     ASSERT_TRUE(activateAndWait(*windows, one));
     ASSERT_TRUE(waitUntil([&] { return walk(*windows).front() == one; }));
-    EXPECT_LT(positionOf(walk(*windows), one), positionOf(walk(*windows), two));
+    const auto order = walk(*windows);
+    EXPECT_LT(positionOf(order, one), positionOf(order, two));
     ASSERT_TRUE(activateAndWait(*windows, two));
     ASSERT_TRUE(waitUntil([&] { return walk(*windows).front() == two; }));
 
