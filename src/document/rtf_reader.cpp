@@ -20,14 +20,19 @@ struct GroupState {
     Destination destination = Destination::Text;
     TextFormat format;
     bool hidden = false;
-    int unicodeSkip = 1;    // \ucN: how many fallback characters follow each \uN
-    unsigned codePage = 0;  // 0: the document's code page
+    bool deleted = false;       // \deleted: text removed with tracked changes
+    int unicodeSkip = 1;        // \ucN: how many fallback characters follow each \uN
+    bool fontSelected = false;  // \fN or \plain: otherwise the default font (\deffN) applies
+    unsigned codePage = 0;      // 0: the document's code page
 };
 
 struct FontEntry {
     std::string name;
     std::optional<unsigned> codePage;
 };
+
+// Shown only where a line breaks there, so never part of the typed text.
+constexpr char32_t kSoftHyphen = U'\u00AD';
 
 // Groups nested deeper than this share the state of the deepest kept group; no real document comes near.
 constexpr std::size_t kMaxGroupDepth = 256;
@@ -49,6 +54,7 @@ enum class Word {
     CodePage,
     DefaultFont,
     Paragraph,
+    CellEnd,
     RowEnd,
     Character,
     Plain,
@@ -58,6 +64,7 @@ enum class Word {
     Underline,
     NoUnderline,
     Hidden,
+    Deleted,
     FontSize,
     Color
 };
@@ -91,14 +98,15 @@ const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
                                                             {"striked", {Word::Strike}},
                                                             {"ulnone", {Word::NoUnderline}},
                                                             {"v", {Word::Hidden}},
+                                                            {"deleted", {Word::Deleted}},
                                                             {"fs", {Word::FontSize}},
                                                             {"cf", {Word::Color}},
                                                             {"line", {Word::Character, U'\n'}},
                                                             {"page", {Word::PageBreak}},
                                                             {"sect", {Word::PageBreak}},
                                                             {"tab", {Word::Character, U'\t'}},
-                                                            {"cell", {Word::Character, U'\t'}},
-                                                            {"nestcell", {Word::Character, U'\t'}},
+                                                            {"cell", {Word::CellEnd}},
+                                                            {"nestcell", {Word::CellEnd}},
                                                             {"emdash", {Word::Character, U'\u2014'}},
                                                             {"endash", {Word::Character, U'\u2013'}},
                                                             {"emspace", {Word::Character, U'\u2003'}},
@@ -119,7 +127,8 @@ const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
           "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"}) {
         words.emplace(underline, WordInfo{Word::Underline});
     }
-    // Destinations whose content is never shown text.
+    // Destinations whose content is never shown text. List labels (\listtext, \pntext) are left out as
+    // in the other formats, where bullets and numbers are paragraph formatting and not text.
     for (const std::string_view skipped : {"stylesheet", "info",
                                            "pict",       "object",
                                            "header",     "headerl",
@@ -142,7 +151,8 @@ const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
                                            "ftnsepc",    "aftnsep",
                                            "aftnsepc",   "ftncn",
                                            "aftncn",     "datafield",
-                                           "objdata"}) {
+                                           "objdata",    "listtext",
+                                           "pntext"}) {
         words.emplace(skipped, WordInfo{Word::SkippedDestination});
     }
     return words;
@@ -389,6 +399,9 @@ class RtfReader {
             case Word::Paragraph:
                 paragraphMark();
                 break;
+            case Word::CellEnd:
+                endTableCell();
+                break;
             case Word::RowEnd:
                 endTableRow();
                 break;
@@ -402,6 +415,7 @@ class RtfReader {
             case Word::Plain:
                 f = TextFormat{};
                 s.hidden = false;
+                s.deleted = false;
                 selectFont(s, defaultFont_);
                 break;
             case Word::Bold:
@@ -422,6 +436,9 @@ class RtfReader {
             case Word::Hidden:
                 s.hidden = on;
                 break;
+            case Word::Deleted:
+                s.deleted = on;
+                break;
             case Word::FontSize:
                 f.pointSize = value > 0 && value <= 3276 ? static_cast<double>(value) / 2.0 : 0.0;
                 break;
@@ -439,6 +456,7 @@ class RtfReader {
     }
 
     void selectFont(GroupState& s, long number) {
+        s.fontSelected = true;
         const auto found = fonts_.find(number);
         if (found == fonts_.end()) {
             s.format.fontFamily.clear();
@@ -486,12 +504,23 @@ class RtfReader {
         return true;
     }
 
-    bool shown() const { return stack_.back().destination == Destination::Text && !stack_.back().hidden; }
+    bool shown() const {
+        const GroupState& s = stack_.back();
+        return s.destination == Destination::Text && !s.hidden && !s.deleted;
+    }
+
+    // The code page of the current font's charset, else the document's.
+    unsigned codePage() {
+        const GroupState& s = state();
+        if (s.fontSelected) return s.codePage != 0 ? s.codePage : documentCodePage_;
+        const auto font = fonts_.find(defaultFont_);
+        return font != fonts_.end() ? font->second.codePage.value_or(documentCodePage_) : documentCodePage_;
+    }
 
     void emitBytes(std::string_view bytes) {
         if (!shown()) return;
         takePendingSurrogate();
-        const unsigned codePage = state().codePage != 0 ? state().codePage : documentCodePage_;
+        const unsigned bytesCodePage = codePage();
         std::string& out = pendingFor(state().format);
         for (const char c : bytes) {
             if (c == '\t') {
@@ -499,10 +528,13 @@ class RtfReader {
             } else if (static_cast<unsigned char>(c) < 0x20) {
                 continue;  // other control characters are not text
             } else {
-                unicode::appendUtf8(out, code_pages::decodeByte(codePage, static_cast<std::uint8_t>(c)));
+                const char32_t character =
+                    code_pages::decodeByte(bytesCodePage, static_cast<std::uint8_t>(c));
+                if (character != kSoftHyphen) unicode::appendUtf8(out, character);
             }
         }
         endsWithParagraphMark_ = false;
+        afterParagraphMark_ = false;
     }
 
     void emitSpecial(char32_t character) {
@@ -510,6 +542,7 @@ class RtfReader {
         takePendingSurrogate();
         unicode::appendUtf8(pendingFor(state().format), character);
         endsWithParagraphMark_ = false;
+        afterParagraphMark_ = false;
     }
 
     void paragraphMark() {
@@ -517,6 +550,18 @@ class RtfReader {
         takePendingSurrogate();
         pendingFor(state().format).push_back('\n');
         endsWithParagraphMark_ = true;
+        afterParagraphMark_ = true;
+    }
+
+    // A cell ends with a tab. A paragraph mark just before it (pandoc writes "text\par}\cell") ends the
+    // cell's last paragraph and opens no empty one.
+    void endTableCell() {
+        if (!shown()) return;
+        takePendingSurrogate();
+        if (afterParagraphMark_) dropLastCharacter('\n');
+        pendingFor(state().format).push_back('\t');
+        endsWithParagraphMark_ = false;
+        afterParagraphMark_ = false;
     }
 
     bool atLineStart() const {
@@ -527,10 +572,22 @@ class RtfReader {
     // A row ends its last cell: the tab after that cell becomes the line break.
     void endTableRow() {
         if (!shown()) return;
-        std::string& out = pendingFor(state().format);
-        if (!out.empty() && out.back() == '\t') out.pop_back();
-        out.push_back('\n');
+        takePendingSurrogate();
+        dropLastCharacter('\t');
+        pendingFor(state().format).push_back('\n');
         endsWithParagraphMark_ = true;
+        afterParagraphMark_ = false;
+    }
+
+    // Removes the last character shown so far when it is `c`, whatever format it was shown in.
+    void dropLastCharacter(char c) {
+        if (!pending_.empty()) {
+            if (pending_.back() == c) pending_.pop_back();
+            return;
+        }
+        if (document_.runs.empty() || document_.runs.back().text.back() != c) return;
+        document_.runs.back().text.pop_back();
+        if (document_.runs.back().text.empty()) document_.runs.pop_back();
     }
 
     void emitUtf16Unit(char16_t unit) {
@@ -543,6 +600,7 @@ class RtfReader {
                 unicode::appendUtf8(
                     out, 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00));
                 endsWithParagraphMark_ = false;
+                afterParagraphMark_ = false;
                 return;
             }
             unicode::appendUtf8(out, U'\uFFFD');
@@ -553,10 +611,11 @@ class RtfReader {
         }
         if (unit == 0x0D || unit == 0x0A) {
             out.push_back('\n');
-        } else if (unit == '\t' || unit >= 0x20) {
+        } else if ((unit == '\t' || unit >= 0x20) && unit != kSoftHyphen) {
             unicode::appendUtf8(out, unit);
         }
         endsWithParagraphMark_ = false;
+        afterParagraphMark_ = false;
     }
 
     void takePendingSurrogate() {
@@ -613,6 +672,7 @@ class RtfReader {
     std::string pending_;
     TextFormat pendingFormat_;
     bool endsWithParagraphMark_ = false;
+    bool afterParagraphMark_ = false;  // the last thing shown was \par (not a row end)
 };
 
 }  // namespace

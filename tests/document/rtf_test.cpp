@@ -30,6 +30,15 @@ TEST(RtfCodePages, HexBytesFollowTheDocumentsCodePage) {
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial;}}"
                      "\\f0\\'e4 {\\f1\\'e4}\\'e4}"),
               "ä дä");
+    // Text before any \f is in the default font (\deff), and its charset applies (older writers).
+    EXPECT_EQ(
+        textOf("{\\rtf1\\ansi\\ansicpg1252\\deff1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset161 Times Greek;}}"
+               "\\'c1\\'e8\\'de\\'ed\\'e1 {\\f0\\'e4}}"),
+        "Αθήνα ä");
+    // Word 6 and WordPad: no \ansicpg, the Cyrillic charset of the font says it all.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset204\\fprq2 Times New Roman Cyr;}}"
+                     "\\pard\\plain \\f0\\fs20 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par}"),
+              "Привет");
     // An unknown code page decodes as 1252 rather than failing.
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'e4}"), "ä");
 }
@@ -43,6 +52,30 @@ TEST(RtfCharacters, ControlWordsAndSymbolsShowWhatTheyMean) {
     EXPECT_EQ(rtf("a\\\nb"), "a\nb");  // backslash before a line break is a paragraph mark
     EXPECT_EQ(rtf("line\r\nbreaks\nin the file"), "linebreaksin the file");
     EXPECT_EQ(rtf("\\intbl a\\cell b\\cell\\row c"), "a\tb\nc");
+    // A soft hyphen written as a byte or a \u character shows nothing, like \-.
+    EXPECT_EQ(rtf("Sil\\'adben\\u173?trennung"), "Silbentrennung");
+}
+
+TEST(RtfTables, AParagraphMarkBeforeTheCellEndOpensNoEmptyLine) {
+    // pandoc ends each cell's paragraph with \par inside the cell; Word and LibreOffice do not.
+    EXPECT_EQ(rtf("{\\trowd{{\\pard\\intbl A\\par}\n\\cell}{{\\pard\\intbl B\\par}\n\\cell}\\intbl\\row}"
+                  "{\\pard C\\par}"),
+              "A\tB\nC");
+    EXPECT_EQ(rtf("\\intbl A1\\par A2\\par\\cell\\par\\cell{\\b B}\\cell\\row"), "A1\nA2\t\tB");
+    // A row end after a format change still takes the last cell's tab.
+    EXPECT_EQ(rtf("\\intbl{\\b A\\cell}\\row B"), "A\nB");
+}
+
+TEST(RtfTrackedChanges, DeletedTextAndListLabelsStayOut) {
+    EXPECT_EQ(rtf("Erster {\\deleted\\revauthdel1 gel\\u246\\'f6schtes }Satz{\\revised\\revauth1  neu}"),
+              "Erster Satz neu");
+    EXPECT_EQ(rtf("a\\deleted b\\deleted0 c\\deleted d\\plain e"), "ace");
+    EXPECT_EQ(rtf("eins{\\deleted\\par}zwei"), "einszwei");  // a deleted paragraph mark joins
+    // List labels: LibreOffice and Word write \listtext, Word 6 and WordPad \pntext.
+    EXPECT_EQ(rtf("{\\listtext\\pard\\plain  \\u8226\\'95\\tab}Punkt\\par"
+                  "{\\pntext\\f1\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}Zwei\\par"
+                  "{\\listtext\\pard\\plain \\tab}Titel"),
+              "Punkt\nZwei\nTitel");
 }
 
 TEST(RtfParagraphs, OnlyTheFinalParagraphMarkIsDropped) {
