@@ -38,6 +38,8 @@ class ParagraphText {
         needsBreak_ = true;
         pendingPageBreak_ = false;
     }
+    // The paragraph ends without a mark of its own: the next paragraph goes on in the same line.
+    void joinParagraph() { pendingPageBreak_ = false; }
     void endCell() {
         put("\t", TextFormat{});
         needsBreak_ = false;
@@ -100,6 +102,21 @@ std::optional<std::uint32_t> parseHexColor(std::string_view text) {
     return value;
 }
 
+// The text without soft hyphens (U+00AD): a writer shows one only where it breaks a line, so it is not
+// part of the text that is typed.
+std::string withoutSoftHyphens(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xAD') {
+            ++i;
+            continue;
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
 // ---- Word 2007+ ----
 
 bool isWord(const XmlReader& xml) {
@@ -145,6 +162,9 @@ Document readWordXml(std::string_view documentXml) {
     TextFormat runFormat;
     bool hidden = false;
     bool inRun = false, inRunProperties = false, inText = false;
+    bool inParagraphProperties = false, inMarkProperties = false;
+    // A paragraph mark that is deleted (tracked) or hidden joins its paragraph to the next one.
+    bool paragraphMarkRemoved = false;
     std::size_t skipDepth = 0;  // inside content that is not part of the main text
 
     for (XmlReader::Event event = xml.next(); event != XmlReader::Event::End; event = xml.next()) {
@@ -154,7 +174,7 @@ Document readWordXml(std::string_view documentXml) {
             continue;
         }
         if (event == XmlReader::Event::Text) {
-            if (inText && !hidden) text.append(xml.text(), runFormat);
+            if (inText && !hidden) text.append(withoutSoftHyphens(xml.text()), runFormat);
             continue;
         }
         const bool start = event == XmlReader::Event::StartElement;
@@ -164,17 +184,31 @@ Document readWordXml(std::string_view documentXml) {
             continue;
         }
         if (!isWord(xml)) continue;
+        if (start && inMarkProperties &&
+            (name == "del" || name == "moveFrom" || (name == "vanish" && toggleValue(xml)))) {
+            paragraphMarkRemoved = true;
+        }
+        // Text boxes, pictures and objects, note marks, deleted and moved-away text (tracked changes) and
+        // ruby annotations over the base text are not part of the text.
         if (start && (name == "txbxContent" || name == "drawing" || name == "pict" || name == "object" ||
-                      name == "footnoteReference" || name == "endnoteReference")) {
+                      name == "footnoteReference" || name == "endnoteReference" || name == "del" ||
+                      name == "moveFrom" || name == "rt")) {
             skipDepth = 1;
             continue;
         }
         if (name == "p") {
             if (start) {
                 text.beginParagraph();
+                paragraphMarkRemoved = false;
+            } else if (paragraphMarkRemoved) {
+                text.joinParagraph();
             } else {
                 text.endParagraph();
             }
+        } else if (name == "pPr") {
+            inParagraphProperties = start;
+        } else if (name == "rPr" && inParagraphProperties) {
+            inMarkProperties = start;
         } else if (name == "tc" && !start) {
             text.endCell();
         } else if (name == "tr" && !start) {
@@ -190,7 +224,7 @@ Document readWordXml(std::string_view documentXml) {
         } else if (name == "t") {
             inText = start && inRun;
         } else if (start && inRun && !hidden) {
-            if (name == "tab") text.append("\t", runFormat);
+            if (name == "tab" || name == "ptab") text.append("\t", runFormat);
             if (name == "cr") text.append("\n", runFormat);
             if (name == "br") {
                 const std::string* type = xml.attribute(xml.namespaceUri(), "type");
@@ -231,9 +265,11 @@ struct StyleProperties {
     std::optional<double> pointSize;
     std::optional<std::uint32_t> color;
     std::optional<std::string> fontFamily;
+    std::optional<bool> hidden;  // text:display="none": hidden text
     std::string parent;
 
-    void applyTo(TextFormat& format) const {
+    void applyTo(TextFormat& format, bool& isHidden) const {
+        if (hidden) isHidden = *hidden;
         if (bold) format.bold = *bold;
         if (italic) format.italic = *italic;
         if (underline) format.underline = *underline;
@@ -262,6 +298,7 @@ void readTextProperties(const XmlReader& xml, StyleProperties& style) {
     }
     if (const auto* color = xml.attribute(kFoNamespace, "color")) style.color = parseHexColor(*color);
     if (const auto* font = xml.attribute(kStyleNamespace, "font-name")) style.fontFamily = *font;
+    if (const auto* display = xml.attribute(kTextNamespace, "display")) style.hidden = *display == "none";
 }
 
 // Collects the styles of one XML part (styles.xml or the automatic styles in content.xml).
@@ -285,8 +322,14 @@ void collectStyles(std::string_view partXml, StyleMap& styles) {
     }
 }
 
+// Text of one paragraph or span: its format, and whether a style hides it.
+struct SpanFormat {
+    TextFormat format;
+    bool hidden = false;
+};
+
 // The format a style gives, following its parents (a bounded number of steps, so loops end).
-TextFormat resolveStyle(const StyleMap& styles, const std::string& key, TextFormat base) {
+SpanFormat resolveStyle(const StyleMap& styles, const std::string& key, SpanFormat base) {
     std::vector<const StyleProperties*> chain;
     std::string current = key;
     for (int step = 0; step < 16 && !current.empty(); ++step) {
@@ -295,7 +338,8 @@ TextFormat resolveStyle(const StyleMap& styles, const std::string& key, TextForm
         chain.push_back(&found->second);
         current = found->second.parent;
     }
-    for (auto style = chain.rbegin(); style != chain.rend(); ++style) (*style)->applyTo(base);
+    for (auto style = chain.rbegin(); style != chain.rend(); ++style)
+        (*style)->applyTo(base.format, base.hidden);
     return base;
 }
 
@@ -303,7 +347,7 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
     collectStyles(contentXml, styles);
     XmlReader xml(contentXml);
     ParagraphText text;
-    std::vector<TextFormat> formats{TextFormat{}};  // one per open paragraph or span
+    std::vector<SpanFormat> formats{SpanFormat{}};  // one per open paragraph or span
     std::size_t paragraphDepth = 0;
     bool lastWasSpace = true;  // white space is collapsed, and dropped at the start of a paragraph
     bool inBody = false;
@@ -321,9 +365,9 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
             continue;
         }
         if (event == XmlReader::Event::Text) {
-            if (!inBody || paragraphDepth == 0) continue;
+            if (!inBody || paragraphDepth == 0 || formats.back().hidden) continue;
             std::string collapsed;
-            for (const char c : xml.text()) {
+            for (const char c : withoutSoftHyphens(xml.text())) {
                 if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
                     if (!lastWasSpace) collapsed.push_back(' ');
                     lastWasSpace = true;
@@ -332,7 +376,7 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
                     lastWasSpace = false;
                 }
             }
-            text.append(collapsed, formats.back());
+            text.append(collapsed, formats.back().format);
             continue;
         }
         const bool start = event == XmlReader::Event::StartElement;
@@ -343,9 +387,12 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
             continue;
         }
         if (!inBody) continue;
+        // Frames and pictures, comments, notes with their citation (the other formats show no note mark
+        // either), deleted text and ruby annotations over the base text are not part of the text.
         if (start && (uri == kDrawNamespace || (uri == kOfficeNamespace && name == "annotation") ||
-                      (uri == kTextNamespace && (name == "note-body" || name == "tracked-changes" ||
-                                                 name == "sequence-decls" || name == "variable-decls")))) {
+                      (uri == kTextNamespace &&
+                       (name == "note" || name == "note-body" || name == "tracked-changes" ||
+                        name == "sequence-decls" || name == "variable-decls" || name == "ruby-text")))) {
             skipDepth = 1;
             continue;
         }
@@ -372,20 +419,21 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
             } else if (formats.size() > 1) {
                 formats.pop_back();
             }
-        } else if (start && paragraphDepth > 0) {
+        } else if (start && paragraphDepth > 0 && !formats.back().hidden) {
+            const TextFormat& format = formats.back().format;
             if (name == "s") {
                 long count = 1;
                 if (const std::string* c = xml.attribute(kTextNamespace, "c")) {
                     if (const auto value = parseNumber(*c); value && *value >= 1)
                         count = static_cast<long>(std::min(*value, 10000.0));
                 }
-                text.append(std::string(static_cast<std::size_t>(count), ' '), formats.back());
+                text.append(std::string(static_cast<std::size_t>(count), ' '), format);
                 lastWasSpace = true;
             } else if (name == "tab") {
-                text.append("\t", formats.back());
+                text.append("\t", format);
                 lastWasSpace = true;
             } else if (name == "line-break") {
-                text.append("\n", formats.back());
+                text.append("\n", format);
                 lastWasSpace = true;
             }
         }

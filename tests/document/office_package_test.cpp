@@ -70,6 +70,33 @@ TEST(WordXml, WhatIsNotShownTextStaysOut) {
         "7!");
 }
 
+TEST(WordXml, TrackedChangesShowTheTextAsItNowIs) {
+    // Deleted and moved-away runs are left out with their tabs and breaks; moved-to and inserted text stays.
+    EXPECT_EQ(docxText("<w:p><w:r><w:t xml:space=\"preserve\">Eins </w:t></w:r>"
+                       "<w:del><w:r><w:delText>weg</w:delText><w:tab/><w:br/></w:r></w:del>"
+                       "<w:moveFrom><w:r><w:t>alt</w:t></w:r></w:moveFrom>"
+                       "<w:ins><w:r><w:t>zwei</w:t></w:r></w:ins>"
+                       "<w:moveTo><w:r><w:t xml:space=\"preserve\"> neu</w:t></w:r></w:moveTo></w:p>"),
+              "Eins zwei neu");
+    // A deleted paragraph mark joins the paragraph to the next; so does a hidden one (Word's style
+    // separator). A paragraph whose mark is only formatted keeps it.
+    EXPECT_EQ(docxText("<w:p><w:pPr><w:rPr><w:del w:id=\"1\"/></w:rPr></w:pPr><w:r><w:t>ein</w:t></w:r></w:p>"
+                       "<w:p><w:pPr><w:rPr><w:vanish/></w:rPr></w:pPr><w:r><w:t>s </w:t></w:r></w:p>"
+                       "<w:p><w:pPr><w:rPr><w:b/></w:rPr></w:pPr><w:r><w:t>zwei</w:t></w:r></w:p>"
+                       "<w:p><w:r><w:t>drei</w:t></w:r></w:p>"),
+              "eins zwei\ndrei");
+}
+
+TEST(WordXml, SpecialRunContent) {
+    // An absolute position tab is a tab; a soft hyphen written as a character shows nothing, like
+    // <w:softHyphen/>; ruby text over the base text is left out.
+    EXPECT_EQ(
+        docxText("<w:p><w:r><w:t>links</w:t><w:ptab w:alignment=\"right\"/><w:t>Sil\u00ADben</w:t></w:r>"
+                 "<w:r><w:ruby><w:rubyPr/><w:rt><w:r><w:t>かんじ</w:t></w:r></w:rt>"
+                 "<w:rubyBase><w:r><w:t>漢字</w:t></w:r></w:rubyBase></w:ruby></w:r></w:p>"),
+        "links\tSilben漢字");
+}
+
 TEST(WordXml, ToggleValuesSwitchFormattingOff) {
     const Document document = readWordXmlPart(
         "<w:document " + kW +
@@ -108,12 +135,33 @@ TEST(OpenDocumentXml, WhiteSpaceIsCollapsedAndSpacesElementsExpand) {
 }
 
 TEST(OpenDocumentXml, NotesFramesAndTrackedChangesStayOut) {
+    // The note's citation goes with its note, as the note marks of the other formats do.
     EXPECT_EQ(odtText("<text:tracked-changes><text:changed-region><text:deletion><text:p>gelöscht</text:p>"
                       "</text:deletion></text:changed-region></text:tracked-changes>"
                       "<text:p>Text<text:note><text:note-citation>1</text:note-citation><text:note-body>"
                       "<text:p>Fußnote</text:p></text:note-body></text:note><draw:frame><draw:text-box>"
                       "<text:p>Rahmen</text:p></draw:text-box></draw:frame> weiter</text:p>"),
-              "Text1 weiter");
+              "Text weiter");
+}
+
+TEST(OpenDocumentXml, HiddenTextSoftHyphensAndRubyStayOut) {
+    const std::string styles =
+        "<office:document-styles " + kOdf +
+        " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\"><office:styles>"
+        "<style:style style:name=\"Versteckt\" style:family=\"text\">"
+        "<style:text-properties text:display=\"none\"/></style:style>"
+        "<style:style style:name=\"Kind\" style:family=\"text\" style:parent-style-name=\"Versteckt\"/>"
+        "<style:style style:name=\"Sichtbar\" style:family=\"text\" style:parent-style-name=\"Versteckt\">"
+        "<style:text-properties text:display=\"true\"/></style:style>"
+        "</office:styles></office:document-styles>";
+    const std::string content =
+        "<office:document-content " + kOdf +
+        "><office:body><office:text><text:p>Sichtbar <text:span text:style-name=\"Versteckt\">weg<text:tab/>"
+        "<text:span text:style-name=\"Sichtbar\">da </text:span></text:span>"
+        "<text:span text:style-name=\"Kind\">auch weg</text:span>Sil\u00ADben "
+        "<text:ruby><text:ruby-base>漢字</text:ruby-base><text:ruby-text>かんじ</text:ruby-text></text:ruby>"
+        "</text:p></office:text></office:body></office:document-content>";
+    EXPECT_EQ(readOpenDocumentParts(content, styles).plainText(), "Sichtbar da Silben 漢字");
 }
 
 TEST(OfficePackages, PackagesAreRecognisedByContent) {
