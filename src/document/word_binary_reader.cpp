@@ -1,4 +1,5 @@
 // Word 97-2003 binary documents: the main text through the FIB and the piece table.
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +14,79 @@ namespace {
 [[noreturn]] void broken(const std::string& reason) {
     throw ReadError(ReadError::Kind::Broken, reason);
 }
+
+constexpr std::size_t kPage = 512;
+
+// The length of the operand of the property modifier `sprm` that starts at `position` in `properties`, or
+// nothing where it cannot be told.
+std::optional<std::size_t> operandLength(Bytes properties, std::size_t position, std::uint16_t sprm) {
+    switch (sprm >> 13) {
+        case 0:
+        case 1:
+            return 1;
+        case 2:
+        case 4:
+        case 5:
+            return 2;
+        case 3:
+            return 4;
+        case 7:
+            return 3;
+        default:  // variable length
+            // The table definition has a two-byte length.
+            if (sprm == 0xD608) return 1 + std::size_t{readU16(properties, position)};
+            if (position >= properties.size()) return std::nullopt;
+            // Tab changes too long for their own length byte: their length cannot be told simply.
+            if (sprm == 0xC615 && properties[position] == 255) return std::nullopt;
+            return 1 + std::size_t{properties[position]};
+    }
+}
+
+// A formatted-disk page (FKP) of character or paragraph properties: the runs it holds, each a range of
+// positions in the WordDocument stream with its properties. Bytes are checked against the page.
+class PropertyPage {
+  public:
+    // `plcf` is the bin table (PlcBteChpx or PlcBtePapx); `word` the WordDocument stream.
+    PropertyPage(Bytes word, Bytes plcf, std::size_t count, std::size_t fc) {
+        // The page whose range holds the character.
+        std::size_t low = 0, high = count;
+        while (low < high) {
+            const std::size_t middle = (low + high) / 2;
+            if (readU32(plcf, 4 * (middle + 1)) <= fc) {
+                low = middle + 1;
+            } else {
+                high = middle;
+            }
+        }
+        if (low >= count || readU32(plcf, 4 * low) > fc) return;
+        const std::size_t pageNumber = readU32(plcf, 4 * (count + 1) + 4 * low) & 0x3FFFFF;
+        if (word.size() < kPage || pageNumber >= word.size() / kPage) return;
+        page_ = word.subspan(pageNumber * kPage, kPage);
+        runs_ = page_[kPage - 1];
+    }
+
+    // The index of the run that holds `fc`, with its range; nothing when the page has none.
+    struct Run {
+        std::size_t index, begin, end;
+    };
+    std::optional<Run> find(std::size_t fc, std::size_t entrySize) const {
+        if (page_.empty() || 4 * (runs_ + 1) + entrySize * runs_ > kPage - 1) return std::nullopt;
+        for (std::size_t run = 0; run < runs_; ++run) {
+            const std::size_t begin = readU32(page_, 4 * run), end = readU32(page_, 4 * (run + 1));
+            if (fc >= begin && fc < end) return Run{run, begin, end};
+        }
+        return std::nullopt;
+    }
+    // The first byte of the run's entry (entries of `entrySize` bytes follow the range table).
+    std::size_t entryByte(std::size_t run, std::size_t entrySize) const {
+        return page_[4 * (runs_ + 1) + entrySize * run];
+    }
+    Bytes page() const { return page_; }
+
+  private:
+    Bytes page_;
+    std::size_t runs_ = 0;
+};
 
 // Tells which cell marks (0x07) end a table row rather than a cell, from the paragraph properties
 // (the row-end paragraph carries the "table terminating paragraph" property). Any inconsistency in these
@@ -36,40 +110,24 @@ class RowEnds {
     }
 
   private:
-    static constexpr std::size_t kPage = 512;
     static constexpr std::uint16_t kTableTerminatingParagraph = 0x2417;
+    static constexpr std::size_t kEntrySize = 13;  // BxPap: offset byte and 12 reserved bytes
 
     bool lookUp(std::size_t fc) const {
-        // The page of paragraph properties whose range holds the character.
-        std::size_t low = 0, high = count_;
-        while (low < high) {
-            const std::size_t middle = (low + high) / 2;
-            if (readU32(plcf_, 4 * (middle + 1)) <= fc) {
-                low = middle + 1;
-            } else {
-                high = middle;
-            }
+        const PropertyPage page(word_, plcf_, count_, fc);
+        const auto run = page.find(fc, kEntrySize);
+        if (!run) return false;
+        const Bytes bytes = page.page();
+        const std::size_t offset = 2 * page.entryByte(run->index, kEntrySize);
+        if (offset == 0 || offset + 2 > kPage) return false;
+        std::size_t start = offset + 1;
+        std::size_t length = 2 * std::size_t{bytes[offset]} - 1;
+        if (bytes[offset] == 0) {
+            start = offset + 2;
+            length = 2 * std::size_t{bytes[offset + 1]};
         }
-        if (low >= count_ || readU32(plcf_, 4 * low) > fc) return false;
-        const std::size_t pageNumber = readU32(plcf_, 4 * (count_ + 1) + 4 * low) & 0x3FFFFF;
-        if (word_.size() < kPage || pageNumber >= word_.size() / kPage) return false;
-        const Bytes page = word_.subspan(pageNumber * kPage, kPage);
-        const std::size_t runs = page[kPage - 1];
-        if (4 * (runs + 1) + 13 * runs > kPage - 1) return false;
-        for (std::size_t run = 0; run < runs; ++run) {
-            if (fc < readU32(page, 4 * run) || fc >= readU32(page, 4 * (run + 1))) continue;
-            const std::size_t offset = 2 * std::size_t{page[4 * (runs + 1) + 13 * run]};
-            if (offset == 0 || offset + 2 > kPage) return false;
-            std::size_t start = offset + 1;
-            std::size_t length = 2 * std::size_t{page[offset]} - 1;
-            if (page[offset] == 0) {
-                start = offset + 2;
-                length = 2 * std::size_t{page[offset + 1]};
-            }
-            if (start + length > kPage || length < 2) return false;
-            return hasTableTerminatingMark(page.subspan(start + 2, length - 2));  // after the style index
-        }
-        return false;
+        if (start + length > kPage || length < 2) return false;
+        return hasTableTerminatingMark(bytes.subspan(start + 2, length - 2));  // after the style index
     }
 
     static bool hasTableTerminatingMark(Bytes properties) {
@@ -77,37 +135,11 @@ class RowEnds {
         while (position + 2 <= properties.size()) {
             const std::uint16_t sprm = readU16(properties, position);
             position += 2;
-            std::size_t operand = 0;
-            switch (sprm >> 13) {
-                case 0:
-                case 1:
-                    operand = 1;
-                    break;
-                case 2:
-                case 4:
-                case 5:
-                    operand = 2;
-                    break;
-                case 3:
-                    operand = 4;
-                    break;
-                case 7:
-                    operand = 3;
-                    break;
-                default:  // variable length
-                    if (sprm == 0xD608) {
-                        operand = 1 + std::size_t{readU16(properties, position)};  // table definition
-                    } else if (sprm == 0xC615 && position < properties.size() &&
-                               properties[position] == 255) {
-                        return false;  // tab changes too long for their own length byte: stop here
-                    } else {
-                        if (position >= properties.size()) return false;
-                        operand = 1 + std::size_t{properties[position]};
-                    }
-            }
+            const auto operand = operandLength(properties, position, sprm);
+            if (!operand) return false;
             if (sprm == kTableTerminatingParagraph && position < properties.size())
                 return properties[position] != 0;
-            position += operand;
+            position += *operand;
         }
         return false;
     }
@@ -117,10 +149,80 @@ class RowEnds {
     std::size_t count_ = 0;
 };
 
+// Tells which characters are not shown: deleted with tracked changes (sprmCFRMarkDel) or hidden
+// (sprmCFVanish), from the character properties of their run. Only direct formatting is looked at, not
+// styles. Any inconsistency in these structures only means that the characters are shown.
+class RemovedCharacters {
+  public:
+    RemovedCharacters(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf) : word_(word) {
+        if (fcPlcf > table.size() || lcbPlcf > table.size() - fcPlcf || lcbPlcf < 12 ||
+            (lcbPlcf - 4) % 8 != 0)
+            return;
+        plcf_ = table.subspan(fcPlcf, lcbPlcf);
+        count_ = (lcbPlcf - 4) / 8;
+    }
+
+    bool isRemoved(std::size_t fc) {
+        // Consecutive characters mostly share a run: its range is kept.
+        if (fc >= cachedBegin_ && fc < cachedEnd_) return cachedRemoved_;
+        try {
+            return lookUp(fc);
+        } catch (const ReadError&) {
+            return false;
+        }
+    }
+
+  private:
+    static constexpr std::uint16_t kDeleted = 0x0800, kHidden = 0x083C;
+    static constexpr std::size_t kEntrySize = 1;  // the offset byte of the run's properties
+
+    bool lookUp(std::size_t fc) {
+        const PropertyPage page(word_, plcf_, count_, fc);
+        const auto run = page.find(fc, kEntrySize);
+        if (!run) return false;
+        bool removed = false;
+        const Bytes bytes = page.page();
+        const std::size_t offset = 2 * page.entryByte(run->index, kEntrySize);
+        if (offset != 0 && offset + 1 <= kPage - 1) {
+            const std::size_t length = bytes[offset];
+            if (offset + 1 + length <= kPage - 1) removed = hasRemovedMark(bytes.subspan(offset + 1, length));
+        }
+        cachedBegin_ = run->begin;
+        cachedEnd_ = run->end;
+        cachedRemoved_ = removed;
+        return removed;
+    }
+
+    static bool hasRemovedMark(Bytes properties) {
+        bool deleted = false, hidden = false;
+        std::size_t position = 0;
+        while (position + 2 <= properties.size()) {
+            const std::uint16_t sprm = readU16(properties, position);
+            position += 2;
+            const auto operand = operandLength(properties, position, sprm);
+            if (!operand || position >= properties.size()) break;
+            // A toggle: 0 off, 1 on, 0x80 as the style says, 0x81 the opposite of the style (which is
+            // taken as off, so on).
+            const std::uint8_t value = properties[position];
+            if (sprm == kDeleted) deleted = value == 1 || value == 0x81;
+            if (sprm == kHidden) hidden = value == 1 || value == 0x81;
+            position += *operand;
+        }
+        return deleted || hidden;
+    }
+
+    Bytes word_;
+    Bytes plcf_;
+    std::size_t count_ = 0;
+    std::size_t cachedBegin_ = 0, cachedEnd_ = 0;
+    bool cachedRemoved_ = false;
+};
+
 // The shown text of the main document, built character by character.
 class MainTextBuilder {
   public:
-    explicit MainTextBuilder(const RowEnds& rowEnds) : rowEnds_(rowEnds) {}
+    MainTextBuilder(const RowEnds& rowEnds, RemovedCharacters& removed)
+        : rowEnds_(rowEnds), removed_(removed) {}
 
     // `fc` is where the character is stored in the WordDocument stream.
     void add(char32_t c, std::size_t fc) {
@@ -149,6 +251,9 @@ class MainTextBuilder {
         for (const bool inResult : fields_) {
             if (!inResult) return;
         }
+        // Deleted and hidden characters show nothing; a removed paragraph mark joins two paragraphs. Field
+        // marks are followed above even when removed, so that a field stays balanced.
+        if (removed_.isRemoved(fc)) return;
         if (c != 0x0C) takePageBreak(c);
         endsWithParagraphMark_ = c == 0x0D;
         switch (c) {
@@ -172,6 +277,8 @@ class MainTextBuilder {
                 return;
             case 0x1E:  // non-breaking hyphen
                 unicode::appendUtf8(text_, U'\u2011');
+                return;
+            case 0xAD:  // a soft hyphen written as a character: shown only where a line breaks
                 return;
             default:
                 // Soft hyphens (0x1F), pictures and objects (0x01, 0x08), note marks and the rest of the
@@ -200,6 +307,7 @@ class MainTextBuilder {
     static constexpr std::size_t kMaxFieldDepth = 64;
     bool pendingPageBreak_ = false;
     const RowEnds& rowEnds_;
+    RemovedCharacters& removed_;
     std::string text_;
     std::vector<bool> fields_;
     std::size_t excessFields_ = 0;
@@ -279,7 +387,10 @@ Document readWordBinary(Bytes bytes) {
     constexpr std::size_t kPapxIndex = 13;
     const RowEnds rowEnds(word, table, readU32(word, offset + 8 * kPapxIndex),
                           readU32(word, offset + 8 * kPapxIndex + 4));
-    MainTextBuilder builder(rowEnds);
+    constexpr std::size_t kChpxIndex = 12;
+    RemovedCharacters removed(word, table, readU32(word, offset + 8 * kChpxIndex),
+                              readU32(word, offset + 8 * kChpxIndex + 4));
+    MainTextBuilder builder(rowEnds, removed);
     std::uint32_t previousEnd = 0;
     for (std::size_t piece = 0; piece < pieceCount; ++piece) {
         const std::uint32_t cpStart = readU32(plc, 4 * piece);

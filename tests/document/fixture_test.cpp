@@ -54,7 +54,37 @@ INSTANTIATE_TEST_SUITE_P(
                       Fixture{"pagebreak_source.docx", "pagebreak_expected.txt", Format::WordXml},
                       Fixture{"pandoc_source.docx", "pandoc_expected.txt", Format::WordXml},
                       Fixture{"pandoc_source.odt", "pandoc_expected.txt", Format::OpenDocument},
-                      Fixture{"pandoc_source.rtf", "pandoc_expected.txt", Format::Rtf}),
+                      Fixture{"pandoc_source.rtf", "pandoc_expected.txt", Format::Rtf},
+                      // Tracked changes: inserted text is shown, deleted text (with its tab and line
+                      // break) is not; neither is hidden text.
+                      Fixture{"tracked_source.doc", "tracked_expected.txt", Format::WordBinary},
+                      Fixture{"tracked_source.rtf", "tracked_expected.txt", Format::Rtf},
+                      Fixture{"tracked_source.docx", "tracked_expected.txt", Format::WordXml},
+                      Fixture{"tracked_source.odt", "tracked_expected.txt", Format::OpenDocument},
+                      // Footnotes and endnotes (text and mark), comments, headers and footers are left
+                      // out; a fixed date field, a hyperlink and a bookmark show their text.
+                      Fixture{"notes_source.doc", "notes_expected.txt", Format::WordBinary},
+                      Fixture{"notes_source.rtf", "notes_expected.txt", Format::Rtf},
+                      Fixture{"notes_source.docx", "notes_expected.txt", Format::WordXml},
+                      Fixture{"notes_source.odt", "notes_expected.txt", Format::OpenDocument},
+                      // Headings with outline numbering, bulleted and numbered lists: bullets and
+                      // numbers are paragraph formatting, not text, in every format.
+                      Fixture{"lists_source.doc", "lists_expected.txt", Format::WordBinary},
+                      Fixture{"lists_source.rtf", "lists_expected.txt", Format::Rtf},
+                      Fixture{"lists_source.docx", "lists_expected.txt", Format::WordXml},
+                      Fixture{"lists_source.odt", "lists_expected.txt", Format::OpenDocument},
+                      // Soft line break, tabs, no-break space and hyphen, dashes, quotes, emoji with
+                      // joiners, right-to-left Hebrew and Arabic, Greek, Cyrillic, Polish, Czech, Turkish,
+                      // Vietnamese, Chinese, Japanese, Korean. A soft hyphen shows nothing in any format.
+                      Fixture{"scripts_source.doc", "scripts_expected.txt", Format::WordBinary},
+                      Fixture{"scripts_source.rtf", "scripts_expected.txt", Format::Rtf},
+                      Fixture{"scripts_source.docx", "scripts_expected.txt", Format::WordXml},
+                      Fixture{"scripts_source.odt", "scripts_expected.txt", Format::OpenDocument},
+                      // pandoc ends every table cell with \par before \cell in RTF: no empty line in
+                      // the cell. The table is the document's last block, so its row end ends the text.
+                      Fixture{"pandoc_table_source.docx", "pandoc_table_expected.txt", Format::WordXml},
+                      Fixture{"pandoc_table_source.odt", "pandoc_table_expected.txt", Format::OpenDocument},
+                      Fixture{"pandoc_table_source.rtf", "pandoc_table_expected.txt", Format::Rtf}),
     [](const auto& info) {
         std::string name = info.param.file;
         std::replace(name.begin(), name.end(), '.', '_');
@@ -105,8 +135,8 @@ TEST(WriterFormatting, CharacterFormattingIsKept) {
 
 // Cutting a writer's file anywhere gives a message or a shorter text, never a crash or hang.
 TEST(WriterFixtureDamage, TruncatedFilesAreRefusedOrReadWithoutCrash) {
-    for (const char* file :
-         {"unicode_source.doc", "unicode_source.docx", "unicode_source.odt", "formatted_source.doc"}) {
+    for (const char* file : {"unicode_source.doc", "unicode_source.docx", "unicode_source.odt",
+                             "formatted_source.doc", "tracked_source.doc"}) {
         const auto bytes = readBytes(kFixtures / file);
         for (std::size_t length = 0; length < bytes.size(); length += 97) {
             const std::vector<std::uint8_t> cut(bytes.begin(),
