@@ -30,8 +30,26 @@ constexpr std::string_view kDrawNamespace = "urn:oasis:names:tc:opendocument:xml
 class ParagraphText {
   public:
     void beginParagraph() {
+        breakBeforeParagraph_ = needsBreak_;
         if (needsBreak_) put("\n", TextFormat{});
         needsBreak_ = false;
+        pendingPageBreak_ = false;
+        paragraphStart_ = size_;
+    }
+    // An empty paragraph that only carries a section break (as LibreOffice writes them into a .docx) is
+    // no line of its own: it is taken back, like a section break in the other formats.
+    void dropParagraphIfEmpty() {
+        if (size_ != paragraphStart_) {
+            endParagraph();
+            return;
+        }
+        if (breakBeforeParagraph_) {
+            std::string& last = document_.runs.back().text;
+            last.pop_back();
+            if (last.empty()) document_.runs.pop_back();
+            --size_;
+        }
+        needsBreak_ = breakBeforeParagraph_;
         pendingPageBreak_ = false;
     }
     void endParagraph() {
@@ -83,7 +101,9 @@ class ParagraphText {
     Document document_;
     bool needsBreak_ = false;
     bool pendingPageBreak_ = false;
+    bool breakBeforeParagraph_ = false;  // the current paragraph began with a line break
     std::size_t size_ = 0;
+    std::size_t paragraphStart_ = 0;  // size_ after the current paragraph's line break
 };
 
 std::optional<double> parseNumber(std::string_view text) {
@@ -165,6 +185,7 @@ Document readWordXml(std::string_view documentXml) {
     bool inParagraphProperties = false, inMarkProperties = false;
     // A paragraph mark that is deleted (tracked) or hidden joins its paragraph to the next one.
     bool paragraphMarkRemoved = false;
+    bool sectionBreak = false;  // the paragraph carries a section break
     std::size_t skipDepth = 0;  // inside content that is not part of the main text
 
     for (XmlReader::Event event = xml.next(); event != XmlReader::Event::End; event = xml.next()) {
@@ -199,12 +220,17 @@ Document readWordXml(std::string_view documentXml) {
         if (name == "p") {
             if (start) {
                 text.beginParagraph();
-                paragraphMarkRemoved = false;
+                paragraphMarkRemoved = sectionBreak = false;
             } else if (paragraphMarkRemoved) {
                 text.joinParagraph();
+            } else if (sectionBreak) {
+                text.dropParagraphIfEmpty();
             } else {
                 text.endParagraph();
             }
+        } else if (name == "sectPr" && start && inParagraphProperties) {
+            sectionBreak = true;
+            skipDepth = 1;
         } else if (name == "pPr") {
             inParagraphProperties = start;
         } else if (name == "rPr" && inParagraphProperties) {

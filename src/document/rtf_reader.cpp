@@ -14,7 +14,8 @@
 namespace quill::document {
 namespace {
 
-enum class Destination { Text, Skip, FontTable, ColorTable };
+// NestedRowProperties: {\*\nesttableprops ...\nestrow}, whose \nestrow ends a row of a nested table.
+enum class Destination { Text, Skip, FontTable, ColorTable, NestedRowProperties };
 
 struct GroupState {
     Destination destination = Destination::Text;
@@ -56,6 +57,7 @@ enum class Word {
     Paragraph,
     CellEnd,
     RowEnd,
+    NestedRowProperties,
     Character,
     Plain,
     Bold,
@@ -91,6 +93,7 @@ const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
                                                             {"par", {Word::Paragraph}},
                                                             {"row", {Word::RowEnd}},
                                                             {"nestrow", {Word::RowEnd}},
+                                                            {"nesttableprops", {Word::NestedRowProperties}},
                                                             {"plain", {Word::Plain}},
                                                             {"b", {Word::Bold}},
                                                             {"i", {Word::Italic}},
@@ -152,7 +155,7 @@ const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
                                            "aftnsepc",   "ftncn",
                                            "aftncn",     "datafield",
                                            "objdata",    "listtext",
-                                           "pntext"}) {
+                                           "pntext",     "nonesttables"}) {
         words.emplace(skipped, WordInfo{Word::SkippedDestination});
     }
     return words;
@@ -245,6 +248,7 @@ class RtfReader {
                 }
                 break;
             case Destination::Skip:
+            case Destination::NestedRowProperties:
                 break;
         }
     }
@@ -357,6 +361,18 @@ class RtfReader {
         }
         if (consumeSkip() || kind == Word::Unknown) return;
 
+        // A nested table's row ends inside its ignorable properties group; readers without nested tables
+        // read {\nonesttables\par} instead, which is skipped here.
+        if (kind == Word::NestedRowProperties) {
+            if (stack_.size() >= 2 && stack_[stack_.size() - 2].destination == Destination::Text)
+                s.destination = Destination::NestedRowProperties;
+            return;
+        }
+        if (s.destination == Destination::NestedRowProperties) {
+            if (kind == Word::RowEnd) endTableRow(stack_[stack_.size() - 2]);
+            return;
+        }
+
         if (s.destination == Destination::FontTable) {
             if (kind == Word::Font) fontNumber_ = value;
             if (kind == Word::FontCharset)
@@ -403,7 +419,7 @@ class RtfReader {
                 endTableCell();
                 break;
             case Word::RowEnd:
-                endTableRow();
+                endTableRow(s);
                 break;
             case Word::PageBreak:
                 // A page or section break starts a new line, unless one has just begun.
@@ -504,8 +520,8 @@ class RtfReader {
         return true;
     }
 
-    bool shown() const {
-        const GroupState& s = stack_.back();
+    bool shown() const { return shown(stack_.back()); }
+    static bool shown(const GroupState& s) {
         return s.destination == Destination::Text && !s.hidden && !s.deleted;
     }
 
@@ -570,11 +586,12 @@ class RtfReader {
     }
 
     // A row ends its last cell: the tab after that cell becomes the line break.
-    void endTableRow() {
-        if (!shown()) return;
+    // `text` is the state of the text the row belongs to.
+    void endTableRow(const GroupState& text) {
+        if (!shown(text)) return;
         takePendingSurrogate();
         dropLastCharacter('\t');
-        pendingFor(state().format).push_back('\n');
+        pendingFor(text.format).push_back('\n');
         endsWithParagraphMark_ = true;
         afterParagraphMark_ = false;
     }

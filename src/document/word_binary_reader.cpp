@@ -88,12 +88,16 @@ class PropertyPage {
     std::size_t runs_ = 0;
 };
 
-// Tells which cell marks (0x07) end a table row rather than a cell, from the paragraph properties
-// (the row-end paragraph carries the "table terminating paragraph" property). Any inconsistency in these
-// structures only means that rows are not told apart from cells.
-class RowEnds {
+// What a cell mark (0x07) or a paragraph mark (0x0D) ends, from the paragraph properties: the row-end
+// paragraph of a table carries the "table terminating paragraph" property; in a table nested in a cell,
+// paragraph marks end the inner cells and rows ("inner table cell", "inner table terminating
+// paragraph"). Any inconsistency in these structures only means that rows are not told apart from cells,
+// or inner cells from paragraphs.
+enum class MarkEnds { Paragraph, Cell, Row };
+
+class TableMarks {
   public:
-    RowEnds(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf) : word_(word) {
+    TableMarks(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf) : word_(word) {
         if (fcPlcf > table.size() || lcbPlcf > table.size() - fcPlcf || lcbPlcf < 12 ||
             (lcbPlcf - 4) % 8 != 0)
             return;
@@ -101,47 +105,63 @@ class RowEnds {
         count_ = (lcbPlcf - 4) / 8;
     }
 
-    bool isRowEnd(std::size_t fc) const {
-        try {
-            return lookUp(fc);
-        } catch (const ReadError&) {
-            return false;
-        }
+    // For a cell mark: Row or Cell.
+    MarkEnds cellMark(std::size_t fc) const { return flagsAt(fc).rowEnd ? MarkEnds::Row : MarkEnds::Cell; }
+    // For a paragraph mark: Paragraph, or Cell or Row of a nested table.
+    MarkEnds paragraphMark(std::size_t fc) const {
+        const Flags flags = flagsAt(fc);
+        if (flags.innerRowEnd) return MarkEnds::Row;
+        return flags.innerCell ? MarkEnds::Cell : MarkEnds::Paragraph;
     }
 
   private:
     static constexpr std::uint16_t kTableTerminatingParagraph = 0x2417;
+    static constexpr std::uint16_t kInnerTableCell = 0x244B, kInnerTableTerminatingParagraph = 0x244C;
     static constexpr std::size_t kEntrySize = 13;  // BxPap: offset byte and 12 reserved bytes
 
-    bool lookUp(std::size_t fc) const {
+    struct Flags {
+        bool rowEnd = false, innerCell = false, innerRowEnd = false;
+    };
+
+    Flags flagsAt(std::size_t fc) const {
+        Flags flags;
+        try {
+            lookUp(fc, flags);
+        } catch (const ReadError&) {
+        }
+        return flags;
+    }
+
+    void lookUp(std::size_t fc, Flags& flags) const {
         const PropertyPage page(word_, plcf_, count_, fc);
         const auto run = page.find(fc, kEntrySize);
-        if (!run) return false;
+        if (!run) return;
         const Bytes bytes = page.page();
         const std::size_t offset = 2 * page.entryByte(run->index, kEntrySize);
-        if (offset == 0 || offset + 2 > kPage) return false;
+        if (offset == 0 || offset + 2 > kPage) return;
         std::size_t start = offset + 1;
         std::size_t length = 2 * std::size_t{bytes[offset]} - 1;
         if (bytes[offset] == 0) {
             start = offset + 2;
             length = 2 * std::size_t{bytes[offset + 1]};
         }
-        if (start + length > kPage || length < 2) return false;
-        return hasTableTerminatingMark(bytes.subspan(start + 2, length - 2));  // after the style index
+        if (start + length > kPage || length < 2) return;
+        readFlags(bytes.subspan(start + 2, length - 2), flags);  // after the style index
     }
 
-    static bool hasTableTerminatingMark(Bytes properties) {
+    static void readFlags(Bytes properties, Flags& flags) {
         std::size_t position = 0;
         while (position + 2 <= properties.size()) {
             const std::uint16_t sprm = readU16(properties, position);
             position += 2;
             const auto operand = operandLength(properties, position, sprm);
-            if (!operand) return false;
-            if (sprm == kTableTerminatingParagraph && position < properties.size())
-                return properties[position] != 0;
+            if (!operand || position >= properties.size()) return;
+            const bool on = properties[position] != 0;
+            if (sprm == kTableTerminatingParagraph) flags.rowEnd = on;
+            if (sprm == kInnerTableCell) flags.innerCell = on;
+            if (sprm == kInnerTableTerminatingParagraph) flags.innerRowEnd = on;
             position += *operand;
         }
-        return false;
     }
 
     Bytes word_;
@@ -221,8 +241,8 @@ class RemovedCharacters {
 // The shown text of the main document, built character by character.
 class MainTextBuilder {
   public:
-    MainTextBuilder(const RowEnds& rowEnds, RemovedCharacters& removed)
-        : rowEnds_(rowEnds), removed_(removed) {}
+    MainTextBuilder(const TableMarks& tableMarks, RemovedCharacters& removed)
+        : tableMarks_(tableMarks), removed_(removed) {}
 
     // `fc` is where the character is stored in the WordDocument stream.
     void add(char32_t c, std::size_t fc) {
@@ -255,22 +275,25 @@ class MainTextBuilder {
         // marks are followed above even when removed, so that a field stays balanced.
         if (removed_.isRemoved(fc)) return;
         if (c != 0x0C) takePageBreak(c);
-        endsWithParagraphMark_ = c == 0x0D;
+        const MarkEnds ends = c == 0x0D   ? tableMarks_.paragraphMark(fc)
+                              : c == 0x07 ? tableMarks_.cellMark(fc)
+                                          : MarkEnds::Paragraph;
+        endsWithParagraphMark_ = c == 0x0D && ends == MarkEnds::Paragraph;
         switch (c) {
-            case 0x0D:  // paragraph mark
+            case 0x0D:  // paragraph mark, or the end of a cell or row of a nested table
+            case 0x07:  // end of a table cell, or of a row: the row's last cell then ends the line
+                if (ends == MarkEnds::Cell) {
+                    text_.push_back('\t');
+                } else {
+                    if (ends == MarkEnds::Row && !text_.empty() && text_.back() == '\t') text_.pop_back();
+                    text_.push_back('\n');
+                }
+                return;
             case 0x0B:  // line break
                 text_.push_back('\n');
                 return;
             case 0x0C:  // page or section break: see takePageBreak
                 pendingPageBreak_ = true;
-                return;
-            case 0x07:  // end of a table cell, or of a row: the row's last cell then ends the line
-                if (rowEnds_.isRowEnd(fc)) {
-                    if (!text_.empty() && text_.back() == '\t') text_.pop_back();
-                    text_.push_back('\n');
-                } else {
-                    text_.push_back('\t');
-                }
                 return;
             case 0x09:
                 text_.push_back('\t');
@@ -306,7 +329,7 @@ class MainTextBuilder {
 
     static constexpr std::size_t kMaxFieldDepth = 64;
     bool pendingPageBreak_ = false;
-    const RowEnds& rowEnds_;
+    const TableMarks& tableMarks_;
     RemovedCharacters& removed_;
     std::string text_;
     std::vector<bool> fields_;
@@ -385,12 +408,12 @@ Document readWordBinary(Bytes bytes) {
     const Bytes plc = table.subspan(plcOffset, plcLength);
 
     constexpr std::size_t kPapxIndex = 13;
-    const RowEnds rowEnds(word, table, readU32(word, offset + 8 * kPapxIndex),
-                          readU32(word, offset + 8 * kPapxIndex + 4));
+    const TableMarks tableMarks(word, table, readU32(word, offset + 8 * kPapxIndex),
+                                readU32(word, offset + 8 * kPapxIndex + 4));
     constexpr std::size_t kChpxIndex = 12;
     RemovedCharacters removed(word, table, readU32(word, offset + 8 * kChpxIndex),
                               readU32(word, offset + 8 * kChpxIndex + 4));
-    MainTextBuilder builder(rowEnds, removed);
+    MainTextBuilder builder(tableMarks, removed);
     std::uint32_t previousEnd = 0;
     for (std::size_t piece = 0; piece < pieceCount; ++piece) {
         const std::uint32_t cpStart = readU32(plc, 4 * piece);

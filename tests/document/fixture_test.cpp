@@ -80,6 +80,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Fixture{"scripts_source.rtf", "scripts_expected.txt", Format::Rtf},
                       Fixture{"scripts_source.docx", "scripts_expected.txt", Format::WordXml},
                       Fixture{"scripts_source.odt", "scripts_expected.txt", Format::OpenDocument},
+                      // A table of contents shows its entries; a table nested in a cell gives its rows
+                      // as lines inside the cell; a section with two columns, and the section breaks
+                      // around it (empty paragraphs of their own in the .docx), add no lines.
+                      Fixture{"nested_source.doc", "nested_expected.txt", Format::WordBinary},
+                      Fixture{"nested_source.rtf", "nested_expected.txt", Format::Rtf},
+                      Fixture{"nested_source.docx", "nested_expected.txt", Format::WordXml},
+                      Fixture{"nested_source.odt", "nested_expected.txt", Format::OpenDocument},
                       // pandoc ends every table cell with \par before \cell in RTF: no empty line in
                       // the cell. The table is the document's last block, so its row end ends the text.
                       Fixture{"pandoc_table_source.docx", "pandoc_table_expected.txt", Format::WordXml},

@@ -87,6 +87,19 @@ TEST(WordXml, TrackedChangesShowTheTextAsItNowIs) {
               "eins zwei\ndrei");
 }
 
+TEST(WordXml, AnEmptyParagraphThatOnlyEndsASectionIsNoLine) {
+    const std::string section = "<w:pPr><w:sectPr><w:type w:val=\"continuous\"/></w:sectPr></w:pPr>";
+    EXPECT_EQ(docxText("<w:p><w:r><w:t>a</w:t></w:r></w:p><w:p>" + section +
+                       "</w:p><w:p><w:r><w:t>b</w:t></w:r></w:p>"),
+              "a\nb");
+    EXPECT_EQ(docxText("<w:p>" + section + "</w:p><w:p><w:r><w:t>b</w:t></w:r></w:p>"), "b");
+    // With text, the paragraph that ends a section is an ordinary one; plain empty paragraphs stay.
+    EXPECT_EQ(
+        docxText("<w:p>" + section + "<w:r><w:t>a</w:t></w:r></w:p><w:p/><w:p><w:r><w:t>b</w:t></w:r></w:p>"),
+        "a\n\nb");
+    EXPECT_EQ(docxText("<w:p><w:r><w:t>a</w:t></w:r></w:p><w:p>" + section + "</w:p>"), "a");
+}
+
 TEST(WordXml, SpecialRunContent) {
     // An absolute position tab is a tab; a soft hyphen written as a character shows nothing, like
     // <w:softHyphen/>; ruby text over the base text is left out.

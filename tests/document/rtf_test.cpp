@@ -62,6 +62,11 @@ TEST(RtfTables, AParagraphMarkBeforeTheCellEndOpensNoEmptyLine) {
                   "{\\pard C\\par}"),
               "A\tB\nC");
     EXPECT_EQ(rtf("\\intbl A1\\par A2\\par\\cell\\par\\cell{\\b B}\\cell\\row"), "A1\nA2\t\tB");
+    // A nested table's row ends with \\nestrow in its ignorable properties; {\\nonesttables ...} is for
+    // readers without nested tables.
+    EXPECT_EQ(rtf("\\intbl A\\cell\\itap2 I1\\nestcell I2\\nestcell{\\*\\nesttableprops\\trowd\\nestrow}"
+                  "{\\nonesttables\\par}\\itap1 innen\\cell\\row Ende"),
+              "A\tI1\tI2\ninnen\nEnde");
     // A row end after a format change still takes the last cell's tab.
     EXPECT_EQ(rtf("\\intbl{\\b A\\cell}\\row B"), "A\nB");
 }
