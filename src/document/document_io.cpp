@@ -33,7 +33,8 @@ std::string megabytes(std::uintmax_t bytes) {
 
 }  // namespace
 
-ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName) {
+ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName,
+                        unsigned ansiCodePage) {
     if (bytes.size() > kMaxDocumentBytes) {
         return failure(displayName, "ist zu groß (" + megabytes(bytes.size()) +
                                         "). Es können höchstens 64 MB geöffnet werden.");
@@ -43,7 +44,7 @@ ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& 
         if (startsWith(bytes, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1")) return readWordBinary(bytes);
         if (startsWith(bytes, "PK\x03\x04") || startsWith(bytes, "PK\x05\x06"))
             return readOfficePackage(bytes);
-        return readPlainText(bytes);
+        return readPlainText(bytes, ansiCodePage);
     } catch (const ReadError& error) {
         switch (error.kind()) {
             case ReadError::Kind::Encrypted:
@@ -63,7 +64,7 @@ ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& 
     }
 }
 
-ReadResult readDocumentFile(const std::filesystem::path& path) {
+ReadResult readDocumentFile(const std::filesystem::path& path, unsigned ansiCodePage) {
     const std::string name = displayNameOf(path);
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
@@ -99,7 +100,7 @@ ReadResult readDocumentFile(const std::filesystem::path& path) {
         bytes.resize(old + static_cast<std::size_t>(in.gcount()));
     }
     if (in.bad()) return failure(name, "konnte nicht vollständig gelesen werden (Lesefehler).");
-    return readDocument(bytes, name);
+    return readDocument(bytes, name, ansiCodePage);
 }
 
 }  // namespace quill::document

@@ -22,13 +22,17 @@ struct Failure {
 using ReadResult = std::variant<Document, Failure>;
 
 // Decides the format from the content (RTF, Word 97-2003, Word 2007+, OpenDocument text, plain
-// text) and reads it. `displayName` is used in messages only.
+// text) and reads it. `displayName` is used in messages only. `ansiCodePage` is the system's ANSI code
+// page as in SaveEncoding: plain text that has no byte-order mark and is not valid UTF-8 is read in it,
+// so that a file saved on that system reads back the same; 0 (Linux) or an unsupported one means
+// Windows-1252.
 // Paragraphs are joined by '\n' with none after the last one (a writer's closing paragraph mark opens
 // no empty paragraph); line breaks inside a paragraph are '\n' too. Table cells end with '\t' and the
 // end of a row ends the line. Plain text keeps its line breaks exactly, as '\n'.
-ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName);
+ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName,
+                        unsigned ansiCodePage = 0);
 // Reads a file; a missing, unreadable, oversized or broken file gives a Failure.
-ReadResult readDocumentFile(const std::filesystem::path& path);
+ReadResult readDocumentFile(const std::filesystem::path& path, unsigned ansiCodePage = 0);
 
 // How saved text is encoded: ansiCodePage 0 means UTF-8 without byte-order mark (Linux);
 // otherwise that Windows code page when every character fits, else UTF-8 with a byte-order mark.

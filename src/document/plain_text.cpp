@@ -39,7 +39,7 @@ std::string decodeUtf16(Bytes bytes, bool bigEndian) {
 
 }  // namespace
 
-Document readPlainText(Bytes bytes) {
+Document readPlainText(Bytes bytes, unsigned codePage) {
     const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     std::string utf8;
     if (raw.starts_with("\xEF\xBB\xBF")) {
@@ -57,7 +57,7 @@ Document readPlainText(Bytes bytes) {
         if (unicode::isValidUtf8(raw)) {
             utf8.assign(raw);
         } else {
-            code_pages::appendDecoded(utf8, 1252, raw);
+            code_pages::appendDecoded(utf8, code_pages::isSupported(codePage) ? codePage : 1252, raw);
         }
     }
     Document document;

@@ -25,8 +25,9 @@ class ReadError : public std::runtime_error {
 
 using Bytes = std::span<const std::uint8_t>;
 
-// Byte-order mark, else valid UTF-8, else Windows-1252. Line breaks become '\n'.
-Document readPlainText(Bytes bytes);
+// Byte-order mark, else valid UTF-8, else the given Windows code page (Windows-1252 when it is 0 or not
+// supported). Line breaks become '\n'.
+Document readPlainText(Bytes bytes, unsigned codePage = 0);
 // Rich Text Format with character formatting.
 Document readRtf(Bytes bytes);
 // Word 97-2003 binary document inside a compound file.

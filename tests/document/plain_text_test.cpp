@@ -32,6 +32,32 @@ TEST(PlainText, EncodingComesFromTheMarkOrTheBytes) {
     EXPECT_EQ(textOf(""), "");
 }
 
+TEST(PlainText, TextWithoutMarkReadsInTheSystemsCodePage) {
+    // On a Russian or Greek Windows the program saves in that ANSI code page; such a file (or one from
+    // Notepad there) reads back the same when the system's code page is given.
+    const auto russian = bytesOf("\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!");
+    const auto read = [](const std::vector<std::uint8_t>& bytes, unsigned codePage) {
+        const ReadResult result = readDocument(bytes, "probe", codePage);
+        return std::holds_alternative<Document>(result) ? std::get<Document>(result).plainText() : "";
+    };
+    EXPECT_EQ(read(russian, 1251), "Привет, мир!");
+    EXPECT_EQ(read(bytesOf("\xE1\xE2\xE3"), 1253), "αβγ");
+    EXPECT_EQ(read(russian, 0), "Ïðèâåò, ìèð!");    // Linux, where the program saves UTF-8: Windows-1252
+    EXPECT_EQ(read(russian, 932), "Ïðèâåò, ìèð!");  // a code page this program has no table for
+    // Marked and valid UTF-8 text does not depend on it; neither does RTF.
+    EXPECT_EQ(read(bytesOf("Gr\xC3\xBC\xC3\x9F"
+                           "e"),
+                   1251),
+              "Grüße");
+    EXPECT_EQ(read(bytesOf("{\\rtf1\\ansi \\'e4}"), 1251), "ä");
+    TempFolder folder;
+    std::ofstream(folder / "ru.txt", std::ios::binary)
+        .write(reinterpret_cast<const char*>(russian.data()), static_cast<std::streamsize>(russian.size()));
+    const ReadResult file = readDocumentFile(folder / "ru.txt", 1251);
+    ASSERT_TRUE(std::holds_alternative<Document>(file));
+    EXPECT_EQ(std::get<Document>(file).plainText(), "Привет, мир!");
+}
+
 TEST(PlainText, LineBreaksOfEveryKindBecomeParagraphs) {
     EXPECT_EQ(textOf("a\r\nb\rc\nd\r\n"), "a\nb\nc\nd\n");
 }
