@@ -94,7 +94,8 @@ FileDialogRequest FrmMainLogic::fileDialogRequest(const char* title) const {
 void FrmMainLogic::mnu_datei_oeffnen_Click() {
     const auto path = controls_.cd.showOpen(fileDialogRequest(kOpenDialogTitle));
     if (!path || path->empty()) return;
-    auto result = document::readDocumentFile(*path);
+    // Plain text without a byte-order mark reads in the code page the program saves in here.
+    auto result = document::readDocumentFile(*path, saveEncoding_.ansiCodePage);
     if (auto* failure = std::get_if<document::Failure>(&result)) {
         controls_.messages.show(failure->message, kOpenDialogTitle);
         return;

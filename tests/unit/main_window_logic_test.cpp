@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/main_window_logic.h"
+#include "core/unicode.h"
 #include "support/fake_controls.h"
 #include "support/fake_desktop.h"
 
@@ -155,6 +156,26 @@ TEST_F(MainWindow, SavedTextOpensAgainUnchanged) {
     text1.clear();
     form.mnu_datei_oeffnen_Click();
     EXPECT_EQ(text1.plainText(), u"Grüße\r\nzweite Zeile");
+}
+
+// On Windows the text is saved in the system's ANSI code page where it fits, and must read back
+// in that code page, not as Latin-1.
+TEST_F(MainWindow, TextSavedInTheSystemsCodePageOpensAgainUnchanged) {
+    const std::pair<unsigned, const char*> cases[] = {
+        {1251, "Съешь же ещё\r\nэтих булок"}, {1253, "Καλημέρα κόσμε"}, {1250, "Zażółć gęślą jaźń"}};
+    for (const auto& [codePage, text] : cases) {
+        app::FrmMainLogic windows{desktop, {text1, label1, slider1, timer1, messages, cd, about, program},
+                                  document::SaveEncoding{codePage}};
+        cd.answer = tempFile("cp" + std::to_string(codePage) + ".txt");
+        text1.setUtf8(text);
+        windows.mnu_datei_speichern_Click();
+        ASSERT_EQ(std::filesystem::file_size(*cd.answer), unicode::utf8ToUtf32(text).size())
+            << "one byte per character in code page " << codePage;
+        text1.clear();
+        windows.mnu_datei_oeffnen_Click();
+        EXPECT_EQ(unicode::utf16ToUtf8(text1.plainText()), text) << codePage;
+    }
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(MainWindow, UnreadableFileKeepsTheEditorAndNamesTheFile) {
