@@ -57,7 +57,7 @@ Document readPlainText(Bytes bytes, unsigned codePage) {
         if (unicode::isValidUtf8(raw)) {
             utf8.assign(raw);
         } else {
-            code_pages::appendDecoded(utf8, code_pages::isSupported(codePage) ? codePage : 1252, raw);
+            code_pages::appendDecoded(utf8, code_pages::canDecode(codePage) ? codePage : 1252, raw);
         }
     }
     Document document;

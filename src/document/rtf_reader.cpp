@@ -402,9 +402,8 @@ class RtfReader {
                 s.destination = Destination::Skip;
                 break;
             case Word::CodePage:
-                documentCodePage_ = code_pages::isSupported(static_cast<unsigned>(value))
-                                        ? static_cast<unsigned>(value)
-                                        : 1252;
+                documentCodePage_ =
+                    code_pages::canDecode(static_cast<unsigned>(value)) ? static_cast<unsigned>(value) : 1252;
                 break;
             case Word::DefaultFont:
                 defaultFont_ = value;
@@ -535,17 +534,32 @@ class RtfReader {
 
     void emitBytes(std::string_view bytes) {
         if (!shown()) return;
-        takePendingSurrogate();
+        takePendingSurrogate(false);
         const unsigned bytesCodePage = codePage();
         std::string& out = pendingFor(state().format);
         for (const char c : bytes) {
+            const auto byte = static_cast<std::uint8_t>(c);
+            // Double-byte code pages: a lead byte waits for the byte after it, which may come as \'hh or as
+            // a character of its own (RichEdit writes \'83e).
+            if (leadByte_) {
+                const auto pair = code_pages::decodePair(bytesCodePage, *leadByte_, byte);
+                leadByte_.reset();
+                if (pair) {
+                    unicode::appendUtf8(out, *pair);
+                    continue;
+                }
+                unicode::appendUtf8(out, U'\uFFFD');
+            }
+            if (code_pages::isLeadByte(bytesCodePage, byte)) {
+                leadByte_ = byte;
+                continue;
+            }
             if (c == '\t') {
                 out.push_back('\t');
             } else if (static_cast<unsigned char>(c) < 0x20) {
                 continue;  // other control characters are not text
             } else {
-                const char32_t character =
-                    code_pages::decodeByte(bytesCodePage, static_cast<std::uint8_t>(c));
+                const char32_t character = code_pages::decodeByte(bytesCodePage, byte);
                 if (character != kSoftHyphen) unicode::appendUtf8(out, character);
             }
         }
@@ -610,6 +624,10 @@ class RtfReader {
     void emitUtf16Unit(char16_t unit) {
         if (!shown()) return;
         std::string& out = pendingFor(state().format);
+        if (leadByte_) {
+            leadByte_.reset();
+            unicode::appendUtf8(out, U'\uFFFD');
+        }
         if (highSurrogate_) {
             const char16_t high = *highSurrogate_;
             highSurrogate_.reset();
@@ -635,7 +653,13 @@ class RtfReader {
         afterParagraphMark_ = false;
     }
 
-    void takePendingSurrogate() {
+    // A high surrogate (\uN) or a lead byte (\'hh) that nothing completed is marked, not dropped; a lead
+    // byte waits on while bytes follow.
+    void takePendingSurrogate(bool leadByteToo = true) {
+        if (leadByte_ && leadByteToo) {
+            leadByte_.reset();
+            unicode::appendUtf8(pendingFor(state().format), U'\uFFFD');
+        }
         if (!highSurrogate_) return;
         highSurrogate_.reset();
         unicode::appendUtf8(pendingFor(state().format), U'\uFFFD');
@@ -651,6 +675,10 @@ class RtfReader {
     }
 
     void flush() {
+        if (leadByte_) {
+            leadByte_.reset();
+            unicode::appendUtf8(pending_, U'\uFFFD');
+        }
         if (highSurrogate_) {
             highSurrogate_.reset();
             unicode::appendUtf8(pending_, U'\uFFFD');
@@ -675,6 +703,7 @@ class RtfReader {
     std::size_t excessDepth_ = 0;
     int skipCount_ = 0;
     std::optional<char16_t> highSurrogate_;
+    std::optional<std::uint8_t> leadByte_;  // of a double-byte character, waiting for its second byte
 
     unsigned documentCodePage_ = 1252;
     long defaultFont_ = 0;

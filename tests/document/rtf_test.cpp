@@ -40,7 +40,32 @@ TEST(RtfCodePages, HexBytesFollowTheDocumentsCodePage) {
                      "\\pard\\plain \\f0\\fs20 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par}"),
               "Привет");
     // An unknown code page decodes as 1252 rather than failing.
-    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'e4}"), "ä");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg874 \\'e4}"), "ä");
+}
+
+TEST(RtfCodePages, DoubleByteCodePagesPairTheirBytes) {
+    // WordPad on a Japanese Windows: the font name and the text in Shift-JIS (code page 932). A trail
+    // byte below 0x80 is written as a character of its own, a backslash trail byte escaped.
+    const Document japanese = documentOf(bytesOf(
+        "{\\rtf1\\ansi\\ansicpg932\\deff0\\nouicompat\\deflang1033\\deflangfe1041{\\fonttbl{\\f0\\fnil"
+        "\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"
+        "\\pard\\f0\\fs22\\lang1041 \\'82\\'b1\\'82\\'f1\\'82\\'c9\\'82\\'bf\\'82\\'cd "
+        "\\'83e\\'83L\\'83X\\'83g "
+        "\\'83\\\\\\'83t\\'83g \\'b6\\'c0\\'b6\\'c5 ABC\\par\r\n}"));
+    EXPECT_EQ(japanese.plainText(), "こんにちは テキスト ソフト ｶﾀｶﾅ ABC");
+    EXPECT_EQ(japanese.runs.at(0).format.fontFamily, "ＭＳ ゴシック");
+    // Simplified Chinese (GBK) from a font's charset in a Western document, Korean and Traditional
+    // Chinese from the document's code page; \uN with two fallback bytes (\uc2) as Word writes them.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 A "
+                     "{\\f1\\'c4\\'e3\\'ba\\'c3\\'a3\\'ac\\'ca\\'c0\\'bd\\'e7} \\'e4}"),
+              "A 你好，世界 ä");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg949 \\'be\\'c8\\'b3\\'e7\\'c7\\'cf\\'bc\\'bc\\'bf\\'e4}"),
+              "안녕하세요");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg950 \\'c1c\\'c5\\'e9\\uc2\\u20013\\'a4\\'a4\\'a4\\'e5}"),
+              "繁體中文");
+    // A lead byte without its second byte is marked, and what follows is read as it is.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 a\\'82\\par b\\'82}"), "a\uFFFD\nb\uFFFD");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg932 \\'82\\'0d\\'82\\u8364?}"), "\uFFFD\uFFFD€");
 }
 
 TEST(RtfCharacters, ControlWordsAndSymbolsShowWhatTheyMean) {
