@@ -87,7 +87,17 @@ const std::vector<char16_t>& doubleByteCharacters(const DoubleByteTable& table) 
     return unpacked[static_cast<std::size_t>(&table - kDoubleByteTables)];
 }
 
+// The other single-byte table of the code page, or nullptr.
+const char16_t* otherHighHalf(unsigned codePage) {
+    for (std::size_t i = 0; i < std::size(kOtherCodePages); ++i) {
+        if (kOtherCodePages[i] == codePage) return kOtherCodePageHighHalf[i];
+    }
+    return nullptr;
+}
+
+// The characters of bytes 0x80 to 0xFF in a single-byte code page; 1252 for one that cannot be decoded.
 const char16_t* highHalf(unsigned codePage) {
+    if (const char16_t* other = otherHighHalf(codePage)) return other;
     if (!isSupported(codePage)) codePage = 1252;
     return kWindowsCodePageHighHalf[codePage - 1250];
 }
@@ -100,6 +110,10 @@ bool isSupported(unsigned codePage) {
 
 bool isDoubleByte(unsigned codePage) {
     return doubleByteTable(codePage) != nullptr;
+}
+
+bool canDecode(unsigned codePage) {
+    return isSupported(codePage) || isDoubleByte(codePage) || otherHighHalf(codePage) != nullptr;
 }
 
 char32_t decodeByte(unsigned codePage, std::uint8_t byte) {
@@ -144,7 +158,7 @@ void appendDecoded(std::string& utf8, unsigned codePage, std::string_view bytes)
 }
 
 std::optional<std::uint8_t> encodeChar(unsigned codePage, char32_t character) {
-    if (!isSupported(codePage)) return std::nullopt;
+    if (!isSupported(codePage)) return std::nullopt;  // the other code pages are for reading only
     if (character < 0x80) return static_cast<std::uint8_t>(character);
     const char16_t* table = highHalf(codePage);
     for (unsigned i = 0; i < 128; ++i) {
@@ -171,6 +185,8 @@ std::optional<unsigned> codePageForCharset(int charset) {
             return 1257;
         case 163:
             return 1258;
+        case 77:
+            return 10000;
         case 128:
             return 932;
         case 134:

@@ -1,5 +1,6 @@
-// Windows code pages: the single-byte ones (1250 to 1258) for decoding and encoding, the double-byte ones
-// (932 Japanese, 936 Simplified Chinese, 949 Korean, 950 Traditional Chinese) for decoding only.
+// Windows code pages: the single-byte ones (1250 to 1258) for decoding and encoding; for decoding only the
+// double-byte ones (932 Japanese, 936 Simplified Chinese, 949 Korean, 950 Traditional Chinese), Mac OS
+// Roman (10000) and the DOS code pages 437 and 850.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +15,7 @@ bool isSupported(unsigned codePage);
 // True for the double-byte code pages this program can decode (932, 936, 949, 950).
 bool isDoubleByte(unsigned codePage);
 // True for every code page this program can decode.
-inline bool canDecode(unsigned codePage) {
-    return isSupported(codePage) || isDoubleByte(codePage);
-}
+bool canDecode(unsigned codePage);
 
 // The character a single byte stands for. Code pages that cannot be decoded decode as 1252; bytes the code
 // page leaves unassigned keep their own value (U+0080 to U+00FF), so nothing is lost. In a double-byte code
@@ -38,8 +37,7 @@ void appendDecoded(std::string& utf8, unsigned codePage, std::string_view bytes)
 std::optional<std::uint8_t> encodeChar(unsigned codePage, char32_t character);
 
 // The code page that an RTF \fcharset number selects; nothing for ANSI and default (the document's own
-// code page applies) and for charsets without a Windows code page this program decodes (symbol, OEM,
-// Johab).
+// code page applies) and for charsets without a code page this program decodes (symbol, OEM, Johab).
 std::optional<unsigned> codePageForCharset(int charset);
 
 }  // namespace quill::document::code_pages

@@ -53,6 +53,7 @@ enum class Word {
     Green,
     Blue,
     CodePage,
+    CharacterSet,
     DefaultFont,
     Paragraph,
     CellEnd,
@@ -73,7 +74,7 @@ enum class Word {
 
 struct WordInfo {
     Word kind;
-    char32_t character = 0;
+    char32_t character = 0;  // Word::Character: the character; Word::CharacterSet: the code page
 };
 
 // Every control word the reader acts on; all others are ignored.
@@ -89,6 +90,9 @@ const std::unordered_map<std::string_view, WordInfo> kControlWords = [] {
                                                             {"green", {Word::Green}},
                                                             {"blue", {Word::Blue}},
                                                             {"ansicpg", {Word::CodePage}},
+                                                            {"mac", {Word::CharacterSet, 10000}},
+                                                            {"pc", {Word::CharacterSet, 437}},
+                                                            {"pca", {Word::CharacterSet, 850}},
                                                             {"deff", {Word::DefaultFont}},
                                                             {"par", {Word::Paragraph}},
                                                             {"row", {Word::RowEnd}},
@@ -404,6 +408,10 @@ class RtfReader {
             case Word::CodePage:
                 documentCodePage_ =
                     code_pages::canDecode(static_cast<unsigned>(value)) ? static_cast<unsigned>(value) : 1252;
+                break;
+            case Word::CharacterSet:
+                // \mac, \pc, \pca in the header: the document's character set, unless \ansicpg says more.
+                documentCodePage_ = static_cast<unsigned>(found->second.character);
                 break;
             case Word::DefaultFont:
                 defaultFont_ = value;

@@ -39,6 +39,12 @@ TEST(RtfCodePages, HexBytesFollowTheDocumentsCodePage) {
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset204\\fprq2 Times New Roman Cyr;}}"
                      "\\pard\\plain \\f0\\fs20 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par}"),
               "Привет");
+    // Old Mac and DOS writers: \\mac is Mac OS Roman, \\pc code page 437, \\pca code page 850.
+    EXPECT_EQ(textOf("{\\rtf1\\mac\\deff0{\\fonttbl{\\f0 Geneva;}}\\f0 K\\'9aln \\'d2zitiert\\'d3 \\'c9}"),
+              "Köln “zitiert” …");
+    EXPECT_EQ(textOf("{\\rtf1\\pc K\\'94ln \\'e1}"), "Köln ß");
+    EXPECT_EQ(textOf("{\\rtf1\\pca K\\'94ln \\'d5}"), "Köln ı");
+    EXPECT_EQ(textOf("{\\rtf1\\mac\\ansicpg1251 \\'cf}"), "П");  // \\ansicpg says more
     // An unknown code page decodes as 1252 rather than failing.
     EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg874 \\'e4}"), "ä");
 }
