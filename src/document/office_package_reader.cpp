@@ -414,11 +414,13 @@ Document readOpenDocumentXml(std::string_view contentXml, StyleMap styles) {
         }
         if (!inBody) continue;
         // Frames and pictures, comments, notes with their citation (the other formats show no note mark
-        // either), deleted text and ruby annotations over the base text are not part of the text.
-        if (start && (uri == kDrawNamespace || (uri == kOfficeNamespace && name == "annotation") ||
-                      (uri == kTextNamespace &&
-                       (name == "note" || name == "note-body" || name == "tracked-changes" ||
-                        name == "sequence-decls" || name == "variable-decls" || name == "ruby-text")))) {
+        // either), deleted text, ruby annotations over the base text and the list label a writer may store
+        // with a list item or heading (<text:number>, a copy of its numbering) are not part of the text.
+        if (start &&
+            (uri == kDrawNamespace || (uri == kOfficeNamespace && name == "annotation") ||
+             (uri == kTextNamespace && (name == "note" || name == "note-body" || name == "tracked-changes" ||
+                                        name == "sequence-decls" || name == "variable-decls" ||
+                                        name == "ruby-text" || name == "number")))) {
             skipDepth = 1;
             continue;
         }

@@ -173,8 +173,10 @@ TEST(OpenDocumentXml, HiddenTextSoftHyphensAndRubyStayOut) {
         "<text:span text:style-name=\"Sichtbar\">da </text:span></text:span>"
         "<text:span text:style-name=\"Kind\">auch weg</text:span>Sil\u00ADben "
         "<text:ruby><text:ruby-base>漢字</text:ruby-base><text:ruby-text>かんじ</text:ruby-text></text:ruby>"
-        "</text:p></office:text></office:body></office:document-content>";
-    EXPECT_EQ(readOpenDocumentParts(content, styles).plainText(), "Sichtbar da Silben 漢字");
+        "</text:p><text:list><text:list-item><text:number>1.</text:number><text:p>Punkt</text:p>"
+        "</text:list-item></text:list><text:h><text:number>2.1</text:number>Titel</text:h>"
+        "</office:text></office:body></office:document-content>";
+    EXPECT_EQ(readOpenDocumentParts(content, styles).plainText(), "Sichtbar da Silben 漢字\nPunkt\nTitel");
 }
 
 TEST(OfficePackages, PackagesAreRecognisedByContent) {
