@@ -187,6 +187,8 @@ std::optional<unsigned> codePageForCharset(int charset) {
             return 1258;
         case 77:
             return 10000;
+        case 222:
+            return 874;
         case 128:
             return 932;
         case 134:

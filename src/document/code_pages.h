@@ -1,6 +1,6 @@
 // Windows code pages: the single-byte ones (1250 to 1258) for decoding and encoding; for decoding only the
-// double-byte ones (932 Japanese, 936 Simplified Chinese, 949 Korean, 950 Traditional Chinese), Mac OS
-// Roman (10000) and the DOS code pages 437 and 850.
+// double-byte ones (932 Japanese, 936 Simplified Chinese, 949 Korean, 950 Traditional Chinese), Thai
+// (874), Mac OS Roman (10000) and the DOS code pages 437 and 850.
 #pragma once
 
 #include <cstdint>

@@ -45,8 +45,11 @@ TEST(RtfCodePages, HexBytesFollowTheDocumentsCodePage) {
     EXPECT_EQ(textOf("{\\rtf1\\pc K\\'94ln \\'e1}"), "Köln ß");
     EXPECT_EQ(textOf("{\\rtf1\\pca K\\'94ln \\'d5}"), "Köln ı");
     EXPECT_EQ(textOf("{\\rtf1\\mac\\ansicpg1251 \\'cf}"), "П");  // \\ansicpg says more
+    // Thai, by the document's code page or a font's charset.
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg874 \\'ca\\'c7\\'d1\\'ca\\'b4\\'d5}"), "สวัสดี");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset222 Tahoma;}}\\f0 \\'ca\\'c7}"), "สว");
     // An unknown code page decodes as 1252 rather than failing.
-    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg874 \\'e4}"), "ä");
+    EXPECT_EQ(textOf("{\\rtf1\\ansi\\ansicpg1361 \\'e4}"), "ä");
 }
 
 TEST(RtfCodePages, DoubleByteCodePagesPairTheirBytes) {
