@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "core/unicode.h"
 #include "document/readers.h"
 #include "document/xml_reader.h"
 #include "document/zip_archive.h"
@@ -261,6 +262,22 @@ Document readWordXml(std::string_view documentXml) {
                 }
             }
             if (name == "noBreakHyphen") text.append("\u2011", runFormat);
+            if (name == "sym") {
+                // A character of a symbol font (Symbol, Wingdings), kept as its code as the other formats
+                // keep such characters (mostly private-use U+F0xx), in that font.
+                const std::string* code = xml.attribute(xml.namespaceUri(), "char");
+                const std::string* font = xml.attribute(xml.namespaceUri(), "font");
+                std::uint32_t value = 0;
+                if (code && code->size() <= 6 &&
+                    std::from_chars(code->data(), code->data() + code->size(), value, 16).ec == std::errc() &&
+                    value >= 0x20 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
+                    TextFormat symbolFormat = runFormat;
+                    if (font) symbolFormat.fontFamily = *font;
+                    std::string character;
+                    unicode::appendUtf8(character, static_cast<char32_t>(value));
+                    text.append(character, symbolFormat);
+                }
+            }
         }
     }
     return text.take(Format::WordXml);

@@ -103,6 +103,14 @@ TEST(WordXml, AnEmptyParagraphThatOnlyEndsASectionIsNoLine) {
 TEST(WordXml, SpecialRunContent) {
     // An absolute position tab is a tab; a soft hyphen written as a character shows nothing, like
     // <w:softHyphen/>; ruby text over the base text is left out.
+    // A symbol font's character is kept with its code, in its font, as the other formats keep them.
+    const Document symbols = readWordXmlPart(
+        "<w:document " + kW +
+        "><w:body><w:p><w:r><w:t>a</w:t><w:sym w:font=\"Wingdings\" w:char=\"F04A\"/><w:sym w:char=\"zz\"/>"
+        "<w:t>b</w:t></w:r></w:p></w:body></w:document>");
+    EXPECT_EQ(symbols.plainText(), "a\uF04Ab");
+    ASSERT_EQ(symbols.runs.size(), 3u);
+    EXPECT_EQ(symbols.runs[1].format.fontFamily, "Wingdings");
     EXPECT_EQ(
         docxText("<w:p><w:r><w:t>links</w:t><w:ptab w:alignment=\"right\"/><w:t>Sil\u00ADben</w:t></w:r>"
                  "<w:r><w:ruby><w:rubyPr/><w:rt><w:r><w:t>かんじ</w:t></w:r></w:rt>"
