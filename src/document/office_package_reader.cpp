@@ -187,12 +187,20 @@ Document readWordXml(std::string_view documentXml) {
     // A paragraph mark that is deleted (tracked) or hidden joins its paragraph to the next one.
     bool paragraphMarkRemoved = false;
     bool sectionBreak = false;  // the paragraph carries a section break
+    bool inRowProperties = false;
+    std::size_t rowDepth = 0;  // the depth of the innermost open table row
+    std::size_t deletedRowDepth =
+        0;                      // the depth of a table row deleted with tracked changes, which is skipped
     std::size_t skipDepth = 0;  // inside content that is not part of the main text
 
     for (XmlReader::Event event = xml.next(); event != XmlReader::Event::End; event = xml.next()) {
         if (skipDepth > 0) {
             if (event == XmlReader::Event::StartElement) ++skipDepth;
             if (event == XmlReader::Event::EndElement) --skipDepth;
+            continue;
+        }
+        if (deletedRowDepth > 0) {
+            if (event == XmlReader::Event::EndElement && xml.depth() < deletedRowDepth) deletedRowDepth = 0;
             continue;
         }
         if (event == XmlReader::Event::Text) {
@@ -209,6 +217,14 @@ Document readWordXml(std::string_view documentXml) {
         if (start && inMarkProperties &&
             (name == "del" || name == "moveFrom" || (name == "vanish" && toggleValue(xml)))) {
             paragraphMarkRemoved = true;
+        }
+        if (name == "tr" && start) rowDepth = xml.depth();
+        if (name == "trPr") inRowProperties = start;
+        if (start && inRowProperties && name == "del") {
+            // A table row deleted with tracked changes goes with its cells (as in the other formats).
+            deletedRowDepth = rowDepth;
+            inRowProperties = false;
+            continue;
         }
         // Text boxes, pictures and objects, note marks, deleted and moved-away text (tracked changes) and
         // ruby annotations over the base text are not part of the text.

@@ -78,6 +78,14 @@ TEST(WordXml, TrackedChangesShowTheTextAsItNowIs) {
                        "<w:ins><w:r><w:t>zwei</w:t></w:r></w:ins>"
                        "<w:moveTo><w:r><w:t xml:space=\"preserve\"> neu</w:t></w:r></w:moveTo></w:p>"),
               "Eins zwei neu");
+    // A table row deleted with tracked changes goes with its cells, also when it holds a nested table.
+    EXPECT_EQ(
+        docxText("<w:tbl><w:tr><w:tc><w:p><w:r><w:t>A1</w:t></w:r></w:p></w:tc></w:tr>"
+                 "<w:tr><w:trPr><w:del w:id=\"3\"/></w:trPr><w:tc><w:tbl><w:tr><w:tc><w:p/></w:tc></w:tr>"
+                 "</w:tbl><w:p><w:del><w:r><w:delText>weg</w:delText></w:r></w:del></w:p></w:tc></w:tr>"
+                 "<w:tr><w:trPr><w:ins w:id=\"4\"/></w:trPr><w:tc><w:p><w:r><w:t>A3</w:t></w:r></w:p></w:tc>"
+                 "</w:tr></w:tbl><w:p><w:r><w:t>danach</w:t></w:r></w:p>"),
+        "A1\nA3\ndanach");
     // A deleted paragraph mark joins the paragraph to the next; so does a hidden one (Word's style
     // separator). A paragraph whose mark is only formatted keeps it.
     EXPECT_EQ(docxText("<w:p><w:pPr><w:rPr><w:del w:id=\"1\"/></w:rPr></w:pPr><w:r><w:t>ein</w:t></w:r></w:p>"
