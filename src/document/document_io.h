@@ -32,9 +32,9 @@ using ReadResult = std::variant<Document, Failure>;
 // text keeps its line breaks exactly, as '\n'.
 // The word-processor formats give the same text for the same document: the main text as it now reads,
 // fields with their shown result. Left out, in every format: text deleted with tracked changes (inserted
-// text stays), hidden text, soft hyphens, list bullets and numbers (paragraph formatting, as in the
-// editor of the original program), footnotes and endnotes with their marks, comments, headers and
-// footers, text boxes, frames and pictures, ruby annotations.
+// text stays), hidden text, soft hyphens, list bullets and numbers (paragraph formatting, not text a
+// book should get), footnotes and endnotes with their marks, comments, headers and footers, text
+// boxes, frames and pictures, ruby annotations.
 ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName,
                         unsigned ansiCodePage = 0);
 // Reads a file; a missing, unreadable, oversized or broken file gives a Failure.
