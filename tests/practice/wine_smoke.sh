@@ -15,6 +15,7 @@ record=$work/record.txt
 rm -f "$record"
 
 source "$(dirname "$0")/../support/x_session.sh"
+source "$(dirname "$0")/expect_record.sh"
 extra_cleanup() { wineserver -k 2>/dev/null; }
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -44,13 +45,4 @@ wine "$sender" "$title" $'Grüße aus Öl: „x“ 📜 你好 Ελληνικά 
     echo "sender failed:"; cat "$work/sender.log"; exit 1; }
 
 expected=$'Hallo Welt!\t\nêéà^Ende (1+1=2) {x} [y] \\ @ ~ äöüß€ ÄÖÜ Grüße aus Öl: „x“ 📜 你好 Ελληνικά Съешь\tEnde!\b.\n'
-for _ in $(seq 50); do
-    [ "$(cat "$record" 2>/dev/null; printf x)" = "${expected}x" ] && break
-    sleep 0.1
-done
-if [ "$(cat "$record"; printf x)" != "${expected}x" ]; then
-    echo "record file differs:"
-    diff <(printf '%s' "$expected" | od -c) <(od -c "$record")
-    exit 1
-fi
-echo "record file matches (${#expected} characters)"
+expect_record "$record" "$expected" || exit 1

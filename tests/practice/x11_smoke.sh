@@ -11,6 +11,7 @@ record=$work/record.txt
 rm -f "$record"
 
 source "$(dirname "$0")/../support/x_session.sh"
+source "$(dirname "$0")/expect_record.sh"
 export LC_ALL=C.UTF-8
 start_xvfb "$display" 1280x800x24 "$work/xvfb.log" || exit 1
 setxkbmap de || exit 1
@@ -37,13 +38,4 @@ xdotool key dead_circumflex e dead_acute e dead_grave a dead_circumflex space
 xdotool type --delay 60 ' 你好 Ελληνικά Съешь 📜 Ende.'
 
 expected=$'Grüße aus Öl: ÄÖÜ äöü ß € @ {[]} \\ | ~ +*#\t\nêéà^ 你好 Ελληνικά Съешь 📜 Ende.'
-for _ in $(seq 50); do
-    [ "$(cat "$record" 2>/dev/null)" = "$expected" ] && break
-    sleep 0.1
-done
-if [ "$(cat "$record")" != "$expected" ]; then
-    echo "record file differs:"
-    diff <(printf '%s' "$expected" | od -c) <(od -c "$record")
-    exit 1
-fi
-echo "record file matches (${#expected} characters)"
+expect_record "$record" "$expected" || exit 1
