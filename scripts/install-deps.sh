@@ -10,7 +10,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev libxres-dev libxi-dev libxkbfile-dev libxkbcommon-dev
   fonts-liberation qt6-translations-l10n dbus-daemon
   # packages (CPack's Debian generator reads the programs' dependencies with dpkg-shlibdeps and file)
-  dpkg-dev file
+  # and the distributions' checks of the package, the .desktop file and the metainfo
+  dpkg-dev file lintian desktop-file-utils appstream
   # Windows program
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   # real windows for the tests

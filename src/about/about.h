@@ -3,17 +3,16 @@
 
 #include <string>
 
+#include "about/version.h"
+
 namespace quill::about {
 
 struct ApplicationInfo {
     std::string title = "Quillpost";
-    int major = 2;
-    int minor = 0;
-    int revision = 1;
+    int major = QUILL_VERSION_MAJOR;
+    int minor = QUILL_VERSION_MINOR;
+    int revision = QUILL_VERSION_PATCH;
 };
-
-// The version as the program file carries it.
-inline constexpr const char* kFileVersionText = "2.00.0001";
 
 struct AboutTexts {
     std::string caption;      // "Info zu Quillpost"

@@ -1,6 +1,6 @@
 // Reads the version block back from the built Quillpost.exe with the Windows version API and
-// compares it with the About dialog's table.
-//   version_check.exe PATH-TO-Quillpost.exe
+// checks that it and the About dialog's text carry the project's version (as CMake passes it).
+//   version_check.exe PATH-TO-Quillpost.exe MAJOR.MINOR.PATCH
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -21,8 +21,14 @@ using quill::platform::win32::toWide;
 int main() {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (!arguments || count != 2) return 2;
+    unsigned major = 0, minor = 0, patch = 0;
+    if (!arguments || count != 3 || std::swscanf(arguments[2], L"%u.%u.%u", &major, &minor, &patch) != 3)
+        return 2;
     const wchar_t* path = arguments[1];
+    // 2.0.1 is "2.00.0001" in the file: the minor version with two digits, the patch with four.
+    char fileVersion[32];
+    std::snprintf(fileVersion, sizeof fileVersion, "%u.%02u.%04u", major, minor, patch);
+    const std::string version = fromWide(arguments[2]);
 
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(path, &ignored);
@@ -41,12 +47,14 @@ int main() {
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    constexpr DWORD kMajorMinor = (2u << 16) | 0u;     // 2.0
-    constexpr DWORD kBuildRevision = (0u << 16) | 1u;  // .0.1
+    const DWORD majorMinor = (major << 16) | minor;  // 2.0.0.1 for 2.0.1
+    const DWORD buildRevision = patch;
     check(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
-              fixed->dwFileVersionMS == kMajorMinor && fixed->dwFileVersionLS == kBuildRevision &&
-              fixed->dwProductVersionMS == kMajorMinor && fixed->dwProductVersionLS == kBuildRevision,
-          "numeric file and product version 2.0.0.1");
+              fixed->dwFileVersionMS == majorMinor && fixed->dwFileVersionLS == buildRevision &&
+              fixed->dwProductVersionMS == majorMinor && fixed->dwProductVersionLS == buildRevision,
+          "numeric file and product version " + version);
+    check(quill::about::frmAbout_Form_Load().version == "Version " + version,
+          "About dialog: Version " + version);
 
     struct Translation {
         WORD language;
@@ -60,8 +68,8 @@ int main() {
           "language German (0407), Unicode strings (1200)");
 
     const std::vector<std::pair<std::wstring, std::string>> table{
-        {L"FileVersion", quill::about::kFileVersionText},
-        {L"ProductVersion", quill::about::kFileVersionText},
+        {L"FileVersion", fileVersion},
+        {L"ProductVersion", fileVersion},
         {L"FileDescription", "UO Tool (3rd Party Software)"},
         {L"ProductName", "UO Quillpost"},
         {L"InternalName", "Quillpost"},

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "about/version.h"
 #include "app/qt/main_window.h"
 #include "app/qt/qt_controls.h"
 #include "app/qt/unavailable_window_system.h"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillpost"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0.1"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILL_VERSION_TEXT));
     QApplication::setDesktopFileName(QStringLiteral("quillpost"));
     quill::qt::prepareApplication();
 
