@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <variant>
@@ -37,8 +38,31 @@ using ReadResult = std::variant<Document, Failure>;
 // boxes, frames and pictures, ruby annotations.
 ReadResult readDocument(std::span<const std::uint8_t> bytes, const std::string& displayName,
                         unsigned ansiCodePage = 0);
-// Reads a file; a missing, unreadable, oversized or broken file gives a Failure.
+// The file's name for messages: UTF-8, a long one shortened in the middle so that its end stays visible.
+std::string displayNameOf(const std::filesystem::path& path);
+
+// Reads a file; a pipe, socket or device is refused before anything could wait on it; a missing, unreadable,
+// oversized or broken file gives a Failure.
 ReadResult readDocumentFile(const std::filesystem::path& path, unsigned ansiCodePage = 0);
+
+// How much text the editors take without keeping the window busy for more than about two seconds on
+// a two-core machine (figures in the README: the slower of the two programs' editors sets them).
+// Larger texts are refused before the editor is touched, when opened and when pasted.
+inline constexpr std::size_t kMaxEditorLines = 100'000;
+inline constexpr std::size_t kMaxEditorLineCharacters = 1'000'000;
+
+// Lines of a text ('\n'-separated; every text has at least one) and its longest line, in characters.
+struct TextExtent {
+    std::size_t lines = 1;
+    std::size_t longestLine = 0;
+};
+TextExtent extentOf(std::u16string_view text);
+TextExtent extentOf(const Document& document);
+
+// Nothing when a loaded document fits the editor; else why not, naming the file and the limit.
+std::optional<Failure> checkFitsEditor(const Document& document, const std::string& displayName);
+// Nothing when the editor, holding `held`, can take `pasted` as well; else why not.
+std::optional<Failure> checkPasteFitsEditor(const TextExtent& held, const TextExtent& pasted);
 
 // How saved text is encoded: ansiCodePage 0 means UTF-8 without byte-order mark (Linux);
 // otherwise that Windows code page when every character fits, else UTF-8 with a byte-order mark.

@@ -37,6 +37,7 @@ constexpr char32_t kSoftHyphen = U'\u00AD';
 
 // Groups nested deeper than this share the state of the deepest kept group; no real document comes near.
 constexpr std::size_t kMaxGroupDepth = 256;
+constexpr long kMaxUnicodeSkip = 4;
 
 enum class Word {
     Unknown,
@@ -349,16 +350,25 @@ class RtfReader {
         const auto found = kControlWords.find(word);
         const Word kind = found == kControlWords.end() ? Word::Unknown : found->second.kind;
         if (kind == Word::Binary) {
-            // Binary data follows; it is skipped whole (and bounded by the end of the file).
+            // Binary data follows; it is skipped whole. Data that runs past the end means the file was cut
+            // off.
             const std::size_t length = value > 0 ? static_cast<std::size_t>(value) : 0;
-            pos_ += std::min(length, data_.size() - pos_);
+            if (length > data_.size() - pos_) {
+                throw ReadError(
+                    ReadError::Kind::Broken,
+                    "die Datei ist abgeschnitten, eingebettete Binärdaten reichen über ihr Ende hinaus");
+            }
+            pos_ += length;
             consumeSkip();
             return;
         }
         if (kind == Word::Unicode) {
+            // Negative values count from 65536 (\u-1 is U+FFFF); what is no character becomes U+FFFD.
             long code = value;
             if (code < 0) code += 65536;
-            if (code < 0 || code > 0xFFFF) code = 0xFFFD;
+            if (code < 0 || code > 0xFFFF || code == 0xFFFE || code == 0xFFFF ||
+                (code >= 0xFDD0 && code <= 0xFDEF))
+                code = 0xFFFD;
             emitUtf16Unit(static_cast<char16_t>(code));
             skipCount_ = s.unicodeSkip;
             return;
@@ -417,7 +427,9 @@ class RtfReader {
                 defaultFont_ = value;
                 break;
             case Word::UnicodeSkip:
-                s.unicodeSkip = static_cast<int>(std::clamp(value, 0L, 16L));
+                // A fallback is a character or a byte pair, seldom more: a larger count is a broken value,
+                // and kept out so that it cannot swallow the text after each \u.
+                if (value >= 0 && value <= kMaxUnicodeSkip) s.unicodeSkip = static_cast<int>(value);
                 break;
             case Word::Paragraph:
                 paragraphMark();

@@ -1,13 +1,36 @@
 // Saving the editor's plain text: encoding with CR LF line breaks, and the atomic replace of the file.
+#include <algorithm>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 
+#include "core/display_text.h"
 #include "core/unicode.h"
 #include "document/code_pages.h"
 #include "document/document_io.h"
 #include "document/readers.h"
 
 namespace quill::document {
+
+namespace {
+
+// Whether bytes written without a byte-order mark are read back as plain text with the same
+// characters: not when they begin like another format or a byte-order mark, hold a NUL (taken for
+// a binary file) or, written in a code page, also form valid UTF-8 (read as UTF-8, another text).
+bool readsBackAsWritten(std::string_view bytes, bool inCodePage) {
+    for (const std::string_view signature :
+         {std::string_view("{\\rtf"), std::string_view("PK\x03\x04"), std::string_view("PK\x05\x06"),
+          std::string_view("\xD0\xCF\x11\xE0"), std::string_view("\xEF\xBB\xBF"),
+          std::string_view("\xFF\xFE"), std::string_view("\xFE\xFF")}) {
+        if (bytes.starts_with(signature)) return false;
+    }
+    if (bytes.find('\0') != std::string_view::npos) return false;
+    if (!inCodePage) return true;
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
+    return ascii || !unicode::isValidUtf8(bytes);
+}
+
+}  // namespace
 
 std::string encodeForSave(const std::string& utf8Text, SaveEncoding encoding) {
     const std::u32string text = unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(utf8Text));
@@ -23,10 +46,18 @@ std::string encodeForSave(const std::string& utf8Text, SaveEncoding encoding) {
             }
             bytes.push_back(static_cast<char>(*byte));
         }
-        if (fits) return bytes;
+        if (fits && readsBackAsWritten(bytes, true)) {
+            // Read back in that code page, every character must come out as it went in.
+            std::string decoded;
+            code_pages::appendDecoded(
+                decoded, code_pages::canDecode(encoding.ansiCodePage) ? encoding.ansiCodePage : 1252, bytes);
+            if (unicode::utf8ToUtf32(decoded) == text) return bytes;
+        }
     }
-    std::string bytes = encoding.ansiCodePage != 0 ? "\xEF\xBB\xBF" : "";
-    bytes += unicode::utf32ToUtf8(text);
+    std::string bytes = unicode::utf32ToUtf8(text);
+    // A byte-order mark where the text is to be told apart from other files: always beside a code page
+    // (as UTF-8, not in it), and on Linux when the text would otherwise read back as something else.
+    if (encoding.ansiCodePage != 0 || !readsBackAsWritten(bytes, false)) bytes.insert(0, "\xEF\xBB\xBF");
     return bytes;
 }
 
@@ -74,8 +105,20 @@ std::optional<Failure> savePlainTextFile(const std::filesystem::path& path, cons
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     if (!std::filesystem::is_directory(folder, error)) {
-        return fail("Der Ordner \"" + std::string(reinterpret_cast<const char*>(folder.u8string().c_str())) +
-                    "\" existiert nicht.");
+        // The nearest part of the folder's path that exists tells why: missing, or a file.
+        std::filesystem::path existing = folder;
+        while (existing.has_relative_path() &&
+               !std::filesystem::exists(std::filesystem::status(existing, error)))
+            existing = existing.parent_path();
+        const auto shown = [](const std::filesystem::path& part) {
+            const std::u8string text = part.u8string();
+            return display::shortenInMiddle(std::string(text.begin(), text.end()));
+        };
+        if (std::filesystem::exists(std::filesystem::status(existing, error))) {
+            if (!std::filesystem::is_directory(std::filesystem::status(existing, error)))
+                return fail("\"" + shown(existing) + "\" ist eine Datei und kein Ordner.");
+        }
+        return fail("Der Ordner \"" + shown(folder) + "\" existiert nicht.");
     }
 
     const std::string bytes = encodeForSave(utf8Text, encoding);

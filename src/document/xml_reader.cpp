@@ -1,5 +1,6 @@
 #include "document/xml_reader.h"
 
+#include "core/display_text.h"
 #include "core/unicode.h"
 
 namespace quill::document {
@@ -119,7 +120,11 @@ XmlReader::Event XmlReader::startTag() {
         pos_ = valueEnd + 1;
     }
 
-    if (openElements_.size() >= kMaxDepth) broken();
+    if (openElements_.size() >= kMaxDepth) {
+        throw ReadError(ReadError::Kind::Unsupported,
+                        "Der XML-Inhalt ist tiefer verschachtelt, als dieses Programm lesen kann (mehr als " +
+                            display::groupedNumber(kMaxDepth) + " Ebenen)");
+    }
     const std::size_t bindingCount = bindings_.size();
     for (const auto& [name, value] : rawAttributes) {
         if (name == "xmlns") bindings_.emplace_back("", value);

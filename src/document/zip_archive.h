@@ -25,10 +25,11 @@ class ZipArchive {
         std::uint16_t flags = 0;
         std::uint16_t method = 0;
         std::uint32_t crc = 0;
-        std::uint32_t compressedSize = 0;
-        std::uint32_t uncompressedSize = 0;
-        std::uint32_t localHeader = 0;
+        std::uint64_t compressedSize = 0;
+        std::uint64_t uncompressedSize = 0;
+        std::uint64_t localHeader = 0;
     };
+    static void readZip64Extra(Bytes extra, Member& member);
     const Member* find(std::string_view name) const;
 
     Bytes bytes_;

@@ -8,34 +8,46 @@
 namespace quill::document::testing {
 namespace {
 
-// A ZIP archive with stored (uncompressed) members.
-std::vector<std::uint8_t> zipOf(const std::vector<std::pair<std::string, std::string>>& members) {
+// A ZIP archive with stored (uncompressed) members; zip64: with every size and offset in ZIP64 fields,
+// as a streaming writer leaves them.
+std::vector<std::uint8_t> zipOf(const std::vector<std::pair<std::string, std::string>>& members,
+                                bool zip64 = false) {
     std::vector<std::uint8_t> out, directory;
-    auto put = [](std::vector<std::uint8_t>& to, std::uint32_t value, int bytes) {
+    auto put = [](std::vector<std::uint8_t>& to, std::uint64_t value, int bytes) {
         for (int i = 0; i < bytes; ++i) to.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
     };
+    const std::uint64_t full = zip64 ? 0xFFFFFFFF : 0;
     for (const auto& [name, content] : members) {
         const auto crc = static_cast<std::uint32_t>(
             crc32(0, reinterpret_cast<const Bytef*>(content.data()), static_cast<uInt>(content.size())));
-        const auto offset = static_cast<std::uint32_t>(out.size());
-        const auto size = static_cast<std::uint32_t>(content.size());
-        const auto nameLength = static_cast<std::uint32_t>(name.size());
+        const std::uint64_t offset = out.size(), size = content.size(), nameLength = name.size();
         put(out, 0x04034b50, 4), put(out, 20, 2), put(out, 0, 2), put(out, 0, 2), put(out, 0, 4);
-        put(out, crc, 4), put(out, size, 4), put(out, size, 4), put(out, nameLength, 2), put(out, 0, 2);
+        put(out, crc, 4), put(out, size | full, 4), put(out, size | full, 4), put(out, nameLength, 2);
+        put(out, zip64 ? 20 : 0, 2);
         out.insert(out.end(), name.begin(), name.end());
+        if (zip64) put(out, 1, 2), put(out, 16, 2), put(out, size, 8), put(out, size, 8);
         out.insert(out.end(), content.begin(), content.end());
-        put(directory, 0x02014b50, 4), put(directory, 20, 2), put(directory, 20, 2), put(directory, 0, 2);
-        put(directory, 0, 2), put(directory, 0, 4), put(directory, crc, 4), put(directory, size, 4);
-        put(directory, size, 4), put(directory, nameLength, 2), put(directory, 0, 2), put(directory, 0, 2);
-        put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 4), put(directory, offset, 4);
+        put(directory, 0x02014b50, 4), put(directory, 45, 2), put(directory, 45, 2), put(directory, 0, 2);
+        put(directory, 0, 2), put(directory, 0, 4), put(directory, crc, 4), put(directory, size | full, 4);
+        put(directory, size | full, 4), put(directory, nameLength, 2), put(directory, zip64 ? 28 : 0, 2);
+        put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 2), put(directory, 0, 4);
+        put(directory, offset | full, 4);
         directory.insert(directory.end(), name.begin(), name.end());
+        if (zip64)
+            put(directory, 1, 2), put(directory, 24, 2), put(directory, size, 8), put(directory, size, 8);
+        if (zip64) put(directory, offset, 8);
     }
-    const auto directoryOffset = static_cast<std::uint32_t>(out.size());
+    const std::uint64_t directoryOffset = out.size(), count = members.size();
     out.insert(out.end(), directory.begin(), directory.end());
+    if (zip64) {
+        const std::uint64_t record = out.size();
+        put(out, 0x06064b50, 4), put(out, 44, 8), put(out, 45, 2), put(out, 45, 2), put(out, 0, 8);
+        put(out, count, 8), put(out, count, 8), put(out, directory.size(), 8), put(out, directoryOffset, 8);
+        put(out, 0x07064b50, 4), put(out, 0, 4), put(out, record, 8), put(out, 1, 4);
+    }
     put(out, 0x06054b50, 4), put(out, 0, 2), put(out, 0, 2);
-    put(out, static_cast<std::uint32_t>(members.size()), 2),
-        put(out, static_cast<std::uint32_t>(members.size()), 2);
-    put(out, static_cast<std::uint32_t>(directory.size()), 4), put(out, directoryOffset, 4), put(out, 0, 2);
+    put(out, zip64 ? 0xFFFF : count, 2), put(out, zip64 ? 0xFFFF : count, 2);
+    put(out, directory.size() | full, 4), put(out, directoryOffset | full, 4), put(out, 0, 2);
     return out;
 }
 
@@ -231,6 +243,20 @@ TEST(OfficePackages, DamagedPackagesGiveAMessage) {
     bytes = zipOf({{"word/document.xml", "<w:document " + kW + "/>"}});
     bytes[50] ^= 0xFF;  // inside the member: the checksum no longer matches
     EXPECT_NE(failureOf(bytes).find("Prüfsumme"), std::string::npos);
+}
+
+TEST(OfficePackages, Zip64IsReadAndTooDeepXmlIsNamedAsSuch) {
+    const std::string body = "<w:document " + kW + "><w:body><w:p><w:r><w:t>Groß</w:t></w:r></w:p></w:body>";
+    EXPECT_EQ(textOf(zipOf({{"word/document.xml", body + "</w:document>"}}, true)), "Groß");
+    // Well-formed, but deeper than the reader goes.
+    std::string nested;
+    for (int i = 0; i < 10000; ++i) nested += "<w:x>";
+    for (int i = 0; i < 10000; ++i) nested += "</w:x>";
+    EXPECT_EQ(
+        failureOf(zipOf({{"word/document.xml", "<w:document " + kW + ">" + nested + "</w:document>"}}),
+                  "tief.docx"),
+        "Die Datei \"tief.docx\" kann nicht geöffnet werden: Der XML-Inhalt ist tiefer verschachtelt, als "
+        "dieses Programm lesen kann (mehr als 4.096 Ebenen).");
 }
 
 }  // namespace

@@ -85,7 +85,8 @@ TEST(DocumentFiles, MissingFoldersAndOversizedFilesAreRefusedWithTheirName) {
     { std::ofstream(big, std::ios::binary).put('x'); }
     std::filesystem::resize_file(big, kMaxDocumentBytes + 1);
     EXPECT_EQ(fileFailureOf(big),
-              "Die Datei \"groß.txt\" ist zu groß (65 MB). Es können höchstens 64 MB geöffnet werden.");
+              "Die Datei \"groß.txt\" ist zu groß (67.108.865 Bytes). Es können höchstens 64 MiB "
+              "(67.108.864 Bytes) geöffnet werden.");
     // Exactly at the limit is still read.
     std::filesystem::resize_file(big, kMaxDocumentBytes);
     const auto atLimit = readDocumentFile(big);

@@ -1,0 +1,145 @@
+// Input a careless or hostile user may hand over: special files, texts too large for the editor, broken
+// RTF, long names, saving where a file stands in for a folder, and texts that must open as saved.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
+#include "core/unicode.h"
+#include "document_test_util.h"
+
+namespace quill::document::testing {
+namespace {
+
+std::string fileFailure(const std::filesystem::path& path) {
+    const ReadResult result = readDocumentFile(path);
+    const auto* failure = std::get_if<Failure>(&result);
+    return failure ? failure->message : "read";
+}
+
+TEST(HostileInput, RtfThatLiesAboutItsLengthOrItsCharacters) {
+    EXPECT_EQ(failureOf(bytesOf("{\\rtf1 a\\bin999999 xyz}"), "kurz.rtf"),
+              "Die Datei \"kurz.rtf\" ist beschädigt oder unvollständig und kann nicht geöffnet werden (die "
+              "Datei ist abgeschnitten, eingebettete Binärdaten reichen über ihr Ende hinaus).");
+    const struct {
+        const char* rtf;
+        const char* text;
+    } rows[] = {
+        {"{\\rtf1 a\\u-1?b}", "a\uFFFDb"},            // U+FFFF is no character
+        {"{\\rtf1 a\\u-2?b}", "a\uFFFDb"},            // nor U+FFFE
+        {"{\\rtf1 a\\u64976?b}", "a\uFFFDb"},         // nor U+FDD0
+        {"{\\rtf1 a\\u-10240?b}", "a\uFFFDb"},        // a high surrogate alone (U+D800)
+        {"{\\rtf1 a\\u56320?b}", "a\uFFFDb"},         // a low surrogate alone (U+DC00)
+        {"{\\rtf1\\uc999999999 \\u228 ?bc}", "äbc"},  // a count no writer uses swallows nothing
+        {"{\\rtf1\\uc4 \\u228 ????bc}", "äbc"},       // four fallback characters still are
+    };
+    for (const auto& row : rows) EXPECT_EQ(textOf(row.rtf), row.text) << row.rtf;
+}
+
+TEST(HostileInput, SpecialFilesAreRefusedBeforeAnythingWaitsOnThem) {
+    TempFolder folder;
+#if defined(_WIN32)
+    const std::filesystem::path special = "NUL";
+#else
+    const std::filesystem::path special = folder / "rohr";
+    ASSERT_EQ(mkfifo(special.c_str(), 0600), 0);  // no writer: opening it for reading would wait forever
+    EXPECT_EQ(
+        fileFailure("/dev/zero"),
+        "Die Datei \"zero\" ist keine gewöhnliche Datei, sondern eine Pipe, ein Socket oder ein Gerät, und "
+        "kann nicht geöffnet werden.");
+#endif
+    EXPECT_NE(fileFailure(special).find("ist keine gewöhnliche Datei"), std::string::npos);
+}
+
+TEST(HostileInput, LongNamesKeepTheirEndInMessages) {
+    TempFolder folder;
+    const std::string name = std::string(236, 'n') + ".txt";
+    EXPECT_EQ(fileFailure(folder / name),
+              "Die Datei \"nnnnnnnnnnnnnnnnnnnnnnn…nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn.txt\" wurde nicht "
+              "gefunden. Bitte "
+              "prüfen Sie Namen und Ordner.");
+}
+
+TEST(HostileInput, SavingBelowAFileSaysThatItIsAFile) {
+    TempFolder folder;
+    { std::ofstream(folder / "datei.txt") << "x"; }
+    const auto failure = savePlainTextFile(folder / "datei.txt" / "neu.txt", "Text", {});
+    ASSERT_TRUE(failure);
+    EXPECT_NE(failure->message.find("datei.txt\" ist eine Datei und kein Ordner."), std::string::npos)
+        << failure->message;
+}
+
+TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) {
+    Document lines;
+    lines.append(std::string(100'000, '\n'));  // 100,001 lines
+    EXPECT_EQ(
+        checkFitsEditor(lines, "chat.log").value_or(Failure{"fits"}).message,
+        "Die Datei \"chat.log\" hat 100.001 Zeilen. Der Editor kann höchstens 100.000 Zeilen anzeigen, ohne "
+        "lange zu hängen; sie wurde nicht geöffnet, der bisherige Text bleibt.");
+    Document line;
+    line.append(std::string(1'000'001, 'x'));
+    EXPECT_EQ(
+        checkFitsEditor(line, "eine.txt").value_or(Failure{"fits"}).message,
+        "Die Datei \"eine.txt\" hat eine Zeile mit 1.000.001 Zeichen. Der Editor kann Zeilen mit höchstens "
+        "1.000.000 Zeichen anzeigen, ohne lange zu hängen; sie wurde nicht geöffnet, der bisherige Text "
+        "bleibt.");
+    Document fits;
+    fits.append(std::string(99'999, '\n') + std::string(1'000'000, 'x'));
+    EXPECT_FALSE(checkFitsEditor(fits, "passt.txt"));
+
+    // Pasting: what the editor holds and the pasted text together.
+    EXPECT_FALSE(checkPasteFitsEditor({50'000, 10}, {50'001, 10}));
+    EXPECT_EQ(
+        checkPasteFitsEditor({50'000, 10}, {50'002, 10}).value_or(Failure{"fits"}).message,
+        "Mit dem eingefügten Text hätte der Editor bis zu 100.001 Zeilen. Der Editor kann höchstens 100.000 "
+        "Zeilen anzeigen, ohne lange zu hängen; der Text wurde nicht eingefügt.");
+    EXPECT_EQ(extentOf(u"ab\r\n\U0001F600x\nc").longestLine, 2u);
+    EXPECT_EQ(extentOf(u"ab\r\n\U0001F600x\nc").lines, 3u);
+}
+
+// Every text the editor can hold (lines separated by CR LF, any other character, NUL included) comes
+// back the same from a saved file, in each way of saving.
+TEST(HostileInput, WhatIsSavedOpensAgainAsTheSameText) {
+    const std::u32string pieces[] = {U"\r\n",
+                                     U"\0",
+                                     U"\x01",
+                                     U"\x1A",
+                                     U"\t",
+                                     U"\uFEFF",
+                                     U"{\\rtf1 ",
+                                     U"PK\x03\x04",
+                                     U"\u00D0\u00CF\x11\u00E0",
+                                     U"\u00FF\u00FE",
+                                     U"\u00C3\u00A4",
+                                     U"ä€",
+                                     U"Zeile",
+                                     U"\u00A0",
+                                     U"\U0001F600",
+                                     U"漢字",
+                                     U"Ж",
+                                     U"\x7F",
+                                     U"\u0081"};
+    std::mt19937 random(13);
+    for (int round = 0; round < 400; ++round) {
+        std::u32string text;
+        const int length = static_cast<int>(random() % 8);
+        for (int i = 0; i < length; ++i) text += pieces[random() % std::size(pieces)];
+        const std::string utf8 = unicode::utf32ToUtf8(text);
+        std::string expected = utf8;
+        for (std::size_t at; (at = expected.find("\r\n")) != std::string::npos;)
+            expected.replace(at, 2, "\n");
+        for (const unsigned codePage : {0u, 1252u, 1251u}) {
+            const std::string saved = encodeForSave(utf8, SaveEncoding{codePage});
+            const ReadResult read = readDocument(bytesOf(saved), "runde.txt", codePage);
+            const auto* document = std::get_if<Document>(&read);
+            ASSERT_TRUE(document) << std::get<Failure>(read).message;
+            EXPECT_EQ(document->plainText(), expected) << "code page " << codePage << ", round " << round;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace quill::document::testing
