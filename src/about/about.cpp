@@ -1,11 +1,8 @@
 #include "about/about.h"
 
-#include "app/layout.h"
-
 namespace quill::about {
 
 AboutTexts frmAbout_Form_Load(const ApplicationInfo& info) {
-    using app::layout::ControlId;
     AboutTexts texts;
     texts.caption = "Info zu " + info.title;
     texts.version = "Version " + std::to_string(info.major) + "." + std::to_string(info.minor) + "." +
@@ -16,8 +13,10 @@ AboutTexts frmAbout_Form_Load(const ApplicationInfo& info) {
         "EMail: quillpost@example.org\r\n"
         "ICQ: 123456789\r\n"
         "Website: -wieder keine-";
-    texts.description = std::string(app::layout::control(ControlId::lblDescription).caption);
-    texts.disclaimer = std::string(app::layout::control(ControlId::lblDisclaimer).caption);
+    texts.description =
+        "Mit diesem Tool kannst du den Text den du in dem Textfeld eingegeben hast in deinen UO Client "
+        "übertragen um zB mehrere Bücher mit dem selben Inhalt zu schreiben ;)";
+    texts.disclaimer = "Warnung: Nicht geeignet für Kinder unter 8 Jahren *g*";
     return texts;
 }
 

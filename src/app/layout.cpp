@@ -64,12 +64,9 @@ constexpr ControlId kNoContainer = cmdOK;
 constexpr std::array kAboutControls{
     Control{cmdOK, "cmdOK", PushButton, false, kNoContainer, 4245, 3225, 1260, 345, "OK", 0, true},
     Control{picIcon, "picIcon", Label, false, kNoContainer, 240, 240, 540, 540, "", 1, true},
-    Control{lblDescription, "lblDescription", Label, false, kNoContainer, 1050, 1125, 3885, 810,
-            "Mit diesem Tool kannst du den Text den du in dem Textfeld eingegeben hast in deinen UO Client "
-            "übertragen um zB mehrere Bücher mit dem selben Inhalt zu schreiben ;)",
-            2, true},
-    Control{lblDisclaimer, "lblDisclaimer", Label, false, kNoContainer, 255, 3225, 3870, 345,
-            "Warnung: Nicht geeignet für Kinder unter 8 Jahren *g*", 3, true},
+    // The labels' texts come from the dialog's load handler (about/about.h).
+    Control{lblDescription, "lblDescription", Label, false, kNoContainer, 1050, 1125, 3885, 810, "", 2, true},
+    Control{lblDisclaimer, "lblDisclaimer", Label, false, kNoContainer, 255, 3225, 3870, 345, "", 3, true},
     Control{lblTitle, "lblTitle", Label, false, kNoContainer, 1050, 240, 3885, 480, "", 4, true},
     Control{lblVersion, "lblVersion", Label, false, kNoContainer, 1050, 780, 3885, 225, "", 5, true},
     Control{lContact, "lContact", Label, false, kNoContainer, 1080, 2040, 3855, 855, "", 6, true},

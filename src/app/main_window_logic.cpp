@@ -1,6 +1,8 @@
 #include "app/main_window_logic.h"
 
+#include <array>
 #include <cstdio>
+#include <utility>
 #include <variant>
 
 #include "core/unicode.h"
@@ -110,6 +112,24 @@ void FrmMainLogic::mnu_datei_speichern_Click() {
     if (auto failure = document::savePlainTextFile(*path, text, saveEncoding_)) {
         controls_.messages.show(failure->message, kSaveDialogTitle);
     }
+}
+
+Handler handlerFor(std::string_view controlName) {
+    static constexpr std::array<std::pair<std::string_view, Handler>, 10> kHandlers{{
+        {"Command1", &FrmMainLogic::Command1_Click},
+        {"Command2", &FrmMainLogic::Command2_Click},
+        {"Command3", &FrmMainLogic::Command3_Click},
+        {"Command4", &FrmMainLogic::Command4_Click},
+        {"mnu_datei_neu", &FrmMainLogic::mnu_datei_neu_Click},
+        {"mnu_datei_oeffnen", &FrmMainLogic::mnu_datei_oeffnen_Click},
+        {"mnu_datei_speichern", &FrmMainLogic::mnu_datei_speichern_Click},
+        {"mnu_datei_beenden", &FrmMainLogic::mnu_datei_beenden_Click},
+        {"mnu_features", &FrmMainLogic::mnu_features_Click},
+        {"mnu_info", &FrmMainLogic::mnu_info_Click},
+    }};
+    for (const auto& [name, handler] : kHandlers)
+        if (name == controlName) return handler;
+    return nullptr;
 }
 
 }  // namespace quill::app

@@ -1,6 +1,8 @@
 // The main window's behaviour: every handler of FrmMain, written once for both front-ends.
 #pragma once
 
+#include <string_view>
+
 #include "app/controls.h"
 #include "client/client_list.h"
 #include "document/document_io.h"
@@ -69,5 +71,10 @@ private:
     client::ClientList clients_;
     transfer::TransferEngine engine_;
 };
+
+// Which handler a button or menu item runs, by the control's name ("Command1", "mnu_info"); both
+// front-ends connect their widgets through this one table.
+using Handler = void (FrmMainLogic::*)();
+Handler handlerFor(std::string_view controlName);
 
 }  // namespace quill::app

@@ -1,6 +1,8 @@
-// FrmMain on the offscreen platform against the in-memory desktop.
+// FrmMain on the offscreen platform against the in-memory desktop, checked against what the
+// window is designed to look like (support/expected_ui.h).
 #include "app/qt/main_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFontInfo>
@@ -14,18 +16,17 @@
 #include <QSlider>
 #include <QTest>
 #include <QTextEdit>
-#include <memory>
 
-#include "app/layout.h"
-#include "app/main_window_logic.h"
+#include "support/expected_ui.h"
 #include "support/fake_controls.h"
 #include "support/fake_desktop.h"
 
 using namespace quill;
-using app::layout::ControlId;
 using qt::FrmMain;
 
 namespace {
+
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 // Remembers whether the main window was on screen when each message box came up.
 class ProbingMessages : public testing::FakeMessages {
@@ -60,6 +61,12 @@ class MainWindowTest : public QObject {
     }
     FrmMain* open() { return open(program); }
     QWidget* focused() const { return QApplication::focusWidget(); }
+    QWidget* named(std::string_view name) const { return window->findChild<QWidget*>(qs(name)); }
+    void checkMessage(std::string_view text, std::string_view title) {
+        QVERIFY(!messages.shown.empty());
+        QCOMPARE(qs(messages.shown.back().text), qs(text));
+        QCOMPARE(qs(messages.shown.back().title), qs(title));
+    }
 
   private slots:
     void initTestCase() { qt::prepareApplication(); }  // the program's own looks and font fallback
@@ -80,11 +87,10 @@ class MainWindowTest : public QObject {
     void warningComesBeforeTheWindowIsShown() {
         QVERIFY(open());
         QCOMPARE(messages.shown.size(), std::size_t{1});
-        QCOMPARE(messages.shown[0].text, std::string(app::kNoClientText));
-        QCOMPARE(messages.shown[0].title, std::string("Hey, Dude!"));
+        checkMessage(expected::kNoClientText, expected::kNoClientTitle);
         QCOMPARE(messages.windowVisible, std::vector<bool>{false});
         QVERIFY(window->isVisible());
-        QCOMPARE(focused(), window->command(1));
+        QCOMPARE(focused(), named("Command1"));
     }
 
     void clientsAreRecordedButTheListsStayHidden() {
@@ -99,34 +105,44 @@ class MainWindowTest : public QObject {
         for (int i = 0; i < 3; ++i) QVERIFY(!window->list1(i)->isVisible());
     }
 
-    void windowMatchesTheLayoutAt96Dpi() {
+    void windowLooksAsDesigned() {
         QVERIFY(open());
-        if (window->clientArea()->logicalDpiX() != 96) QSKIP("the screen is not at 96 DPI");
-        QCOMPARE(window->clientArea()->size(), QSize(601, 432));
+        QWidget* area = window->clientArea();
+        if (area->logicalDpiX() != 96) QSKIP("the screen is not at 96 DPI");
+        QCOMPARE(area->size(), QSize(expected::kMainWidth, expected::kMainHeight));
         QCOMPARE(window->minimumSize(), window->maximumSize());
-        QCOMPARE(window->windowTitle(),
-                 QString("UO Quillpost v2") + QString(12, ' ') + "by the Quillpost team");
+        QCOMPARE(window->windowTitle(), qs(expected::kMainCaption));
         const Qt::WindowFlags flags = window->windowFlags();
-        QVERIFY(flags & Qt::WindowCloseButtonHint);
-        QVERIFY(flags & Qt::WindowSystemMenuHint);
+        QVERIFY((flags & Qt::WindowCloseButtonHint) && (flags & Qt::WindowSystemMenuHint));
         QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(!window->windowIcon().isNull());
 
-        // Twips / 15 at 96 DPI; children of a frame are placed from the frame's outer corner.
-        QCOMPARE(window->text1()->parentWidget(), window->control(ControlId::Frame1));
-        QCOMPARE(window->text1()->geometry(), QRect(8, 16, 441, 361));
-        QCOMPARE(window->label1()->parentWidget(), window->control(ControlId::Frame2));
-        for (const app::layout::Control& control : app::layout::mainControls()) {
-            const QRect expected(
-                app::layout::twipsToPixels(control.left), app::layout::twipsToPixels(control.top),
-                app::layout::twipsToPixels(control.width), app::layout::twipsToPixels(control.height));
-            QCOMPARE(window->control(control.id)->geometry(), expected);
+        for (const expected::Control& control : expected::kMainControls) {
+            QWidget* widget = named(control.name);
+            QVERIFY2(widget, control.name.data());
+            const expected::Rect& r = control.rect;
+            QCOMPARE(QRect(widget->mapTo(area, QPoint(0, 0)), widget->size()),
+                     QRect(r.left, r.top, r.width, r.height));
+            QCOMPARE(widget->isVisible(), control.shown);
+            QString caption;
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) caption = button->text();
+            if (auto* frame = qobject_cast<QGroupBox*>(widget)) caption = frame->title();
+            if (auto* label = qobject_cast<QLabel*>(widget)) caption = label->text();
+            QCOMPARE(caption, qs(control.caption));
+            // One font for every control, resolved to itself or its metric twin only.
+            const QFont font = widget->font();
+            QCOMPARE(font.family(), qs(expected::kFont));
+            QCOMPARE(font.pointSize(), expected::kFontPoints);
+            QCOMPARE(font.weight(), expected::kFontWeight);
+            QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+            const QString shown = QFontInfo(font).family();
+            QVERIFY2(shown == "Courier New" || shown == "Liberation Mono", qPrintable(shown));
         }
-
-        QCOMPARE(static_cast<QGroupBox*>(window->control(ControlId::Frame1))->title(),
-                 QString("Text der in den Client (Buch) übertragen werden soll"));
-        QVERIFY(static_cast<QGroupBox*>(window->control(ControlId::Frame2))->title().isEmpty());
-        QCOMPARE(window->clientArea()->palette().color(QPalette::Window), QColor(192, 192, 192));
+        const QImage image = area->grab().toImage();
+        for (const expected::Probe& probe : expected::kDrawing)
+            QVERIFY2(image.pixelColor(probe.x, probe.y) ==
+                         QColor(probe.colour.red, probe.colour.green, probe.colour.blue),
+                     probe.what.data());
         QCOMPARE(window->slider1()->orientation(), Qt::Horizontal);
         QCOMPARE(window->slider1()->minimum(), 0);
         QCOMPARE(window->slider1()->maximum(), 5);
@@ -135,56 +151,41 @@ class MainWindowTest : public QObject {
         QVERIFY(!window->timer1().enabled());
     }
 
-    void everyControlUsesBoldCourier() {
-        QVERIFY(open());
-        for (const app::layout::Control& control : app::layout::mainControls()) {
-            const QFont font = window->control(control.id)->font();
-            QCOMPARE(font.family(), QString("Courier New"));
-            QCOMPARE(font.pointSize(), 9);
-            QCOMPARE(font.weight(), QFont::Bold);
-            QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
-            // Resolved to the font itself or its metric twin, never to some other monospace font.
-            const QString shown = QFontInfo(font).family();
-            QVERIFY2(shown == "Courier New" || shown == "Liberation Mono", qPrintable(shown));
-        }
-    }
-
-    void menuBarHasTheDateiMenuAndTwoCommands() {
+    void menuTreeAndItsCommands() {
         QVERIFY(open());
         const QList<QAction*> bar = window->menuBar()->actions();
-        QCOMPARE(bar.size(), 3);
-        QCOMPARE(bar[0]->text(), QString("&Datei"));
-        QCOMPARE(bar[1]->text(), QString("&Features v2..."));
-        QCOMPARE(bar[2]->text(), QString("&Info..."));
+        QCOMPARE(bar.size(), int(expected::kMenuBar.size()));
+        for (int i = 0; i < bar.size(); ++i) QCOMPARE(bar[i]->text(), qs(expected::kMenuBar[i]));
         QVERIFY(bar[1]->menu() == nullptr && bar[2]->menu() == nullptr);
-        QStringList items;
-        for (QAction* action : bar[0]->menu()->actions())
-            items << (action->isSeparator() ? QString("-")
-                                            : action->text() + "|" + action->shortcut().toString());
-        QCOMPARE(items, (QStringList{"&Neu|Ctrl+N", "-", "Oe&ffnen|Ctrl+O", "&Speichern|Ctrl+S", "-",
-                                     "&Beenden|Ctrl+X"}));
-
-        window->menuAction("mnu_datei_beenden")->trigger();
-        QCOMPARE(program.ended, 1);
+        const QList<QAction*> items = bar[0]->menu()->actions();
+        QCOMPARE(items.size(), int(expected::kDateiMenu.size()));
+        for (int i = 0; i < items.size(); ++i) {
+            const expected::MenuLine& line = expected::kDateiMenu[i];
+            QCOMPARE(items[i]->isSeparator() ? QString("-") : items[i]->text(), qs(line.caption));
+            QCOMPARE(items[i]->shortcut().toString(), qs(line.shortcut));
+            QVERIFY(items[i]->isEnabled() && !items[i]->isChecked());
+        }
         bar[1]->trigger();
-        QCOMPARE(messages.shown.back().title, std::string("New Features v2, Dude!"));
-        QCOMPARE(messages.shown.back().text, std::string(app::kFeaturesText));
+        checkMessage(expected::kFeaturesText, expected::kFeaturesTitle);
+        bar[2]->trigger();
+        QTRY_VERIFY(window->aboutHost().dialog() != nullptr);
+        items[5]->trigger();
+        QCOMPARE(program.ended, 1);
     }
 
+    // Alt with the access key presses the button from anywhere; "About" has none.
     void accessKeysPressTheirButtons() {
         QVERIFY(open());
-        QCOMPARE(window->command(4)->text(), QString("About"));
         window->text1()->setPlainText("alt");
-
         QTest::keyClick(window->text1(), Qt::Key_L, Qt::AltModifier);
         QTRY_VERIFY(window->text1()->document()->isEmpty());
 
         const std::size_t before = messages.shown.size();
         QTest::keyClick(focused(), Qt::Key_T, Qt::AltModifier);
         QTRY_COMPARE(messages.shown.size(), before + 1);  // no client: the warning
-        QCOMPARE(messages.shown.back().title, std::string("Hey, Dude!"));
+        checkMessage(expected::kNoClientText, expected::kNoClientTitle);
 
-        QTest::keyClick(focused(), Qt::Key_A, Qt::AltModifier);  // "About" has no access key
+        QTest::keyClick(focused(), Qt::Key_A, Qt::AltModifier);
         QTest::qWait(250);
         QVERIFY(window->aboutHost().dialog() == nullptr);
 
@@ -202,8 +203,9 @@ class MainWindowTest : public QObject {
         QTest::keyClick(editor, Qt::Key_O, Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(files.requests.size(), std::size_t{2});
-        QCOMPARE(files.requests[0].title, std::string("Datei öffnen..."));
-        QCOMPARE(files.requests[1].title, std::string("Datei speichern..."));
+        QCOMPARE(qs(files.requests[0].title), qs(expected::kOpenTitle));
+        QCOMPARE(qs(files.requests[1].title), qs(expected::kSaveTitle));
+        QCOMPARE(qs(files.requests[1].filter), qs(expected::kFilter));
         QCOMPARE(editor->toPlainText(), QString("Erste Zeile"));  // both cancelled: nothing changed
 
         // Ctrl+X is "Beenden", not "cut": the program ends and the text stays where it is.
@@ -216,29 +218,29 @@ class MainWindowTest : public QObject {
         QCOMPARE(focused(), editor);
     }
 
+    // Tab goes round the focus order; in the editor it is typed, and Ctrl+Tab leaves.
     void focusFollowsTheTabOrder() {
         QVERIFY(open());
-        QCOMPARE(focused(), window->command(1));
-        const QList<QWidget*> order{window->command(2), window->command(3), window->command(4),
-                                    window->text1()};
-        for (QWidget* next : order) {
-            QTest::keyClick(focused(), Qt::Key_Tab);
-            QCOMPARE(focused(), next);
+        const auto& order = expected::kFocusOrder;
+        for (std::size_t i = 0; i <= order.size(); ++i) {
+            QCOMPARE(focused(), named(order[i % order.size()]));
+            if (focused() == window->text1()) {
+                QTest::keyClick(focused(), Qt::Key_Tab);
+                QCOMPARE(focused(), window->text1());
+                QCOMPARE(window->editor().plainText(), std::u16string(u"\t"));
+                QTest::keyClick(focused(), Qt::Key_Tab, Qt::ControlModifier);
+            } else {
+                QTest::keyClick(focused(), Qt::Key_Tab);
+            }
         }
-        // Tab is typed into the text; Ctrl+Tab leaves the editor.
-        QTest::keyClick(focused(), Qt::Key_Tab);
-        QCOMPARE(focused(), window->text1());
-        QCOMPARE(window->editor().plainText(), std::u16string(u"\t"));
-        QTest::keyClick(focused(), Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(focused(), window->slider1());
-        QTest::keyClick(focused(), Qt::Key_Tab);
-        QCOMPARE(focused(), window->command(1));
         QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focused(), window->slider1());
+        QCOMPARE(focused(), named("Command1"));
         QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focused(), window->text1());
+        QCOMPARE(focused(), named("Slider1"));
+        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(focused(), named("Text1"));
         QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(focused(), window->command(4));
+        QCOMPARE(focused(), named("Command4"));
     }
 
     void delayLabelFollowsTheLocale_data() {
@@ -254,8 +256,7 @@ class MainWindowTest : public QObject {
         QFETCH(QString, half);
         qt::QtProgramServices services(locale);
         QVERIFY(open(services));
-        QCOMPARE(window->label1()->text(),
-                 QString("Delay von Zeichen zu Zeichen (0,2s)"));  // before any move
+        QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0,2s)"));  // before any move
         QTest::keyClick(window->slider1(), Qt::Key_End);
         QCOMPARE(window->label1()->text(), half);
         QCOMPARE(window->timer1().interval(), 500);
@@ -278,8 +279,7 @@ class MainWindowTest : public QObject {
         window->slider1()->setValue(1);
         QTRY_COMPARE_WITH_TIMEOUT(desktop.window(client).received, std::u32string(U"Hallo\nWelt"), 5000);
         QVERIFY(!window->timer1().enabled());
-        QCOMPARE(window->logic().transfer().TransferPos,
-                 std::int64_t{12});  // 11 characters: "Hallo" CR LF "Welt"
+        QCOMPARE(window->logic().transfer().TransferPos, std::int64_t{12});  // "Hallo" CR LF "Welt"
     }
 
     void closingTheWindowStopsTheTransfer() {

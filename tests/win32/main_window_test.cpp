@@ -1,18 +1,21 @@
-// FrmMain built in this process (needs a display): what another process cannot read under Wine,
-// the fonts, the menu and the painted drawing, and a shortcut with the editor focused.
+// The Windows program's windows built in this process (needs a display), for what another process
+// cannot read under Wine: the fonts, the menu, the painted drawing and the About dialog's colours.
+// Places, captions and keys of the real program are the driver's part.
 #include <windows.h>
 // Headers that need windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <richedit.h>
 
-#include "app/layout.h"
+#include "about_window.h"
 #include "main_window.h"
+#include "platform/win32/wide_text.h"
 #include "resource_ids.h"
+#include "support/expected_ui.h"
 #include "support/fake_desktop.h"
 
 using namespace quill;
-namespace layout = app::layout;
+using platform::win32::toWide;
 
 namespace {
 
@@ -27,8 +30,7 @@ class MainWindowTest : public ::testing::Test {
         // A client is running, so Form_Load shows no warning.
         desktop = new quill::testing::FakeDesktop;
         desktop->addWindow("Ultima Online - Test");
-        window = new app::win32::MainWindow(
-            GetModuleHandleW(nullptr), *desktop, [] { ++aboutShown; }, [] {});
+        window = new app::win32::MainWindow(GetModuleHandleW(nullptr), *desktop, [] {}, [] {});
         ASSERT_TRUE(window->create(SW_SHOWNOACTIVATE));
         UpdateWindow(window->handle());
     }
@@ -37,25 +39,20 @@ class MainWindowTest : public ::testing::Test {
         delete desktop;
     }
 
-    static HWND control(layout::ControlId id) {
-        const auto table = layout::mainControls();
-        for (std::size_t i = 0; i < table.size(); ++i)
-            if (table[i].id == id)
-                return GetDlgItem(window->handle(), QUILL_FIRST_CONTROL_ID + static_cast<int>(i));
-        return nullptr;
+    // The controls are numbered in tab order, as the table lists them.
+    static HWND control(std::size_t index) {
+        return GetDlgItem(window->handle(), QUILL_FIRST_CONTROL_ID + static_cast<int>(index));
     }
 
-    static UINT dpi() {
+    static int dpi() {
         const HDC dc = GetDC(window->handle());
         const int value = GetDeviceCaps(dc, LOGPIXELSY);
         ReleaseDC(window->handle(), dc);
-        return static_cast<UINT>(value);
+        return value;
     }
-    static int px(int twips) { return layout::twipsToPixels(twips, static_cast<int>(dpi())); }
 
     static inline quill::testing::FakeDesktop* desktop = nullptr;
     static inline app::win32::MainWindow* window = nullptr;
-    static inline int aboutShown = 0;
 };
 
 std::wstring menuText(HMENU menu, UINT position) {
@@ -66,52 +63,48 @@ std::wstring menuText(HMENU menu, UINT position) {
 
 }  // namespace
 
-TEST_F(MainWindowTest, EveryControlUsesCourierNewNinePointBoldWestern) {
-    for (const layout::Control& entry : layout::mainControls()) {
-        // A trackbar shows no text and keeps no font.
-        if (entry.kind == layout::ControlKind::Slider) continue;
-        if (entry.kind == layout::ControlKind::RichEdit) {
+TEST_F(MainWindowTest, EveryControlUsesTheWindowsFont) {
+    const int height = -MulDiv(expected::kFontPoints, dpi(), 72);
+    for (std::size_t i = 0; i < expected::kMainControls.size(); ++i) {
+        const std::string_view name = expected::kMainControls[i].name;
+        if (name == "Slider1") continue;  // a trackbar shows no text and keeps no font
+        if (name == "Text1") {
             // The editor keeps the font as its default character format.
             CHARFORMAT2W format{};
             format.cbSize = sizeof format;
-            SendMessageW(control(entry.id), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
-            EXPECT_STREQ(format.szFaceName, L"Courier New");
+            SendMessageW(control(i), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+            EXPECT_EQ(std::wstring(format.szFaceName), toWide(expected::kFont));
             EXPECT_TRUE(format.dwEffects & CFE_BOLD);
-            EXPECT_EQ(format.yHeight, 9 * 20);
+            EXPECT_EQ(format.yHeight, expected::kFontPoints * 20);
             EXPECT_FALSE(format.dwEffects & (CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT));
             continue;
         }
-        const auto font = reinterpret_cast<HFONT>(SendMessageW(control(entry.id), WM_GETFONT, 0, 0));
-        ASSERT_NE(font, nullptr) << entry.name;
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(control(i), WM_GETFONT, 0, 0));
         LOGFONTW info{};
-        ASSERT_TRUE(GetObjectW(font, sizeof info, &info)) << entry.name;
-        EXPECT_STREQ(info.lfFaceName, L"Courier New") << entry.name;
-        EXPECT_EQ(info.lfWeight, 700) << entry.name;
-        EXPECT_EQ(info.lfCharSet, ANSI_CHARSET) << entry.name;
-        EXPECT_EQ(info.lfHeight, -MulDiv(9, static_cast<int>(dpi()), 72)) << entry.name;
-        EXPECT_FALSE(info.lfItalic || info.lfUnderline || info.lfStrikeOut) << entry.name;
+        ASSERT_TRUE(font && GetObjectW(font, sizeof info, &info)) << name;
+        EXPECT_EQ(std::wstring(info.lfFaceName), toWide(expected::kFont)) << name;
+        EXPECT_EQ(info.lfWeight, expected::kFontWeight) << name;
+        EXPECT_EQ(info.lfCharSet, ANSI_CHARSET) << name;
+        EXPECT_EQ(info.lfHeight, height) << name;
+        EXPECT_FALSE(info.lfItalic || info.lfUnderline || info.lfStrikeOut) << name;
     }
 }
 
-TEST_F(MainWindowTest, MenuBarFollowsTheTableWithShortcutsAndNothingCheckedOrGreyed) {
+TEST_F(MainWindowTest, MenuTreeWithShortcutsAndNothingCheckedOrGreyed) {
     const HMENU bar = GetMenu(window->handle());
-    ASSERT_NE(bar, nullptr);
-    ASSERT_EQ(GetMenuItemCount(bar), 3);
-    EXPECT_EQ(menuText(bar, 0), L"&Datei");
-    EXPECT_EQ(menuText(bar, 1), L"&Features v2...");
-    EXPECT_EQ(menuText(bar, 2), L"&Info...");
+    ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(expected::kMenuBar.size()));
+    for (UINT i = 0; i < expected::kMenuBar.size(); ++i) EXPECT_EQ(menuText(bar, i), toWide(expected::kMenuBar[i]));
+    EXPECT_TRUE(GetSubMenu(bar, 1) == nullptr && GetSubMenu(bar, 2) == nullptr);
     const HMENU datei = GetSubMenu(bar, 0);
-    ASSERT_NE(datei, nullptr);
-    const wchar_t* expected[] = {L"&Neu\tCtrl+N",       nullptr, L"Oe&ffnen\tCtrl+O",
-                                 L"&Speichern\tCtrl+S", nullptr, L"&Beenden\tCtrl+X"};
-    ASSERT_EQ(GetMenuItemCount(datei), 6);
-    for (UINT i = 0; i < 6; ++i) {
+    ASSERT_EQ(GetMenuItemCount(datei), static_cast<int>(expected::kDateiMenu.size()));
+    for (UINT i = 0; i < expected::kDateiMenu.size(); ++i) {
+        const expected::MenuLine& line = expected::kDateiMenu[i];
         const UINT state = GetMenuState(datei, i, MF_BYPOSITION);
-        if (!expected[i]) {
+        if (line.caption == "-") {
             EXPECT_TRUE(state & MF_SEPARATOR) << i;
             continue;
         }
-        EXPECT_EQ(menuText(datei, i), expected[i]);
+        EXPECT_EQ(menuText(datei, i), toWide(line.caption) + L"\t" + toWide(line.shortcut));
         EXPECT_FALSE(state & (MF_CHECKED | MF_GRAYED | MF_DISABLED)) << i;
     }
 }
@@ -120,44 +113,34 @@ TEST_F(MainWindowTest, GreyBackgroundAndTheDrawingInTableOrder) {
     const HWND main = window->handle();
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const HDC dc = GetDC(main);
-    const auto pixel = [&](int x, int y) { return GetPixel(dc, x, y); };
-    // Empty space in the right-hand column.
-    EXPECT_EQ(pixel(px(8000), px(2000)), RGB(192, 192, 192));
-    // The dark green square over the red circle, their shared centre.
-    EXPECT_EQ(pixel(px(7920 + 127), px(4200 + 127)), RGB(0, 128, 0));
-    // The circle left of the square and of every stroke.
-    EXPECT_EQ(pixel(px(7720), px(4320)), RGB(192, 0, 0));
-    // A grey stroke painted last cuts through the square.
-    EXPECT_EQ(pixel(px(7920 + 127), px(4200)), RGB(192, 192, 192));
+    for (const expected::Probe& probe : expected::kDrawing)
+        EXPECT_EQ(GetPixel(dc, expected::scaled(probe.x, dpi()), expected::scaled(probe.y, dpi())),
+                  RGB(probe.colour.red, probe.colour.green, probe.colour.blue))
+            << probe.what;
     ReleaseDC(main, dc);
 }
 
-TEST_F(MainWindowTest, CtrlNInTheEditorClearsItWithoutAsking) {
-    const HWND editor = control(layout::ControlId::Text1);
-    SendMessageW(editor, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Text"));
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    BYTE withControl[256];
-    std::copy(std::begin(keys), std::end(keys), std::begin(withControl));
-    withControl[VK_CONTROL] = withControl[VK_LCONTROL] = 0x80;
-    SetKeyboardState(withControl);
-    MSG message{editor, WM_KEYDOWN, 'N', 1, 0, {}};
-    const bool used = window->preTranslate(message);
-    SetKeyboardState(keys);
-    EXPECT_TRUE(used);
-    EXPECT_EQ(GetWindowTextLengthW(editor), 0);
-}
-
-TEST_F(MainWindowTest, AboutButtonAndMenuBothOpenTheDialog) {
-    aboutShown = 0;
-    const HWND about = control(layout::ControlId::Command4);
-    SendMessageW(window->handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(about), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(about));
-    const auto items = layout::mainMenu();
-    for (std::size_t i = 0; i < items.size(); ++i)
-        if (items[i].name == "mnu_info")
-            SendMessageW(window->handle(), WM_COMMAND,
-                         MAKEWPARAM(QUILL_FIRST_MENU_ID + static_cast<int>(i), 0), 0);
-    EXPECT_EQ(aboutShown, 2);
-    aboutShown = 0;
+// The About dialog's texts are black whatever text colour the theme sets.
+TEST_F(MainWindowTest, AboutTextsAreBlackInAnyTheme) {
+    const int elements[] = {COLOR_WINDOWTEXT, COLOR_BTNTEXT};
+    const COLORREF theme[] = {GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNTEXT)};
+    const COLORREF red[] = {RGB(255, 0, 0), RGB(255, 0, 0)};
+    ASSERT_TRUE(SetSysColors(2, elements, red));
+    app::win32::AboutWindow about(GetModuleHandleW(nullptr), [] {});
+    about.show();
+    ASSERT_TRUE(about.isOpen());
+    int labels = 0;
+    for (HWND child = GetWindow(about.handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[32] = {};
+        GetClassNameW(child, className, 32);
+        if (_wcsicmp(className, L"Static") != 0) continue;
+        const HDC dc = GetDC(child);
+        SendMessageW(about.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
+        EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
+        ReleaseDC(child, dc);
+        ++labels;
+    }
+    SetSysColors(2, elements, theme);
+    EXPECT_EQ(labels, 6);  // the icon and five texts
+    DestroyWindow(about.handle());
 }

@@ -120,6 +120,7 @@ window-dpi)
     run "$bindir/driver.exe" warning
     run "$bindir/driver.exe" window
     run "$bindir/driver.exe" about
+    run "$bindir/driver.exe" alt-x
     ;;
 typing)
     layout=$1 pace=$2
@@ -133,7 +134,10 @@ typing)
     wait_for_client 'Ultima Online - Empf'
     start "$bindir/Quillpost.exe"
     run "$bindir/driver.exe" type "$(winepath -w "$received" 9>&-)" "$layout" "$pace"
-    if [ "$pace" = timer ]; then run "$bindir/driver.exe" close-with-about; fi
+    if [ "$pace" = timer ]; then
+        run "$bindir/driver.exe" clear-while-typing "$(winepath -w "$received" 9>&-)"
+        run "$bindir/driver.exe" close-with-about
+    fi
     ;;
 practice)
     # The practice client, under its own default title, records what the real program types.

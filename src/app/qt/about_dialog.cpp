@@ -10,9 +10,35 @@
 #include "app/qt/layout_painting.h"
 #include "app/qt/qt_controls.h"
 
+#if QUILL_QT_X11
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#endif
+
 namespace quill::qt {
 
 using app::layout::ControlId;
+
+namespace {
+
+// The dialog has no task-bar button of its own: on X11 task bars leave out windows that carry
+// _NET_WM_STATE_SKIP_TASKBAR. Set on the native window before it is mapped, where the window
+// manager reads it.
+void skipTaskBar([[maybe_unused]] QWidget& dialog) {
+#if QUILL_QT_X11
+    auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->display()) return;
+    Display* display = x11->display();
+    const auto window = static_cast<Window>(dialog.winId());
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    const Atom skip = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeAppend, reinterpret_cast<const unsigned char*>(&skip),
+                    1);
+    XFlush(display);
+#endif
+}
+
+}  // namespace
 
 FrmAbout::FrmAbout(const about::ApplicationInfo& info)
     : QDialog(nullptr,
@@ -142,7 +168,10 @@ void FrmAbout::paintEvent(QPaintEvent* event) {
 }
 
 void QtAboutDialogHost::showAbout() {
-    if (!dialog_) dialog_ = new FrmAbout();
+    if (!dialog_) {
+        dialog_ = new FrmAbout();
+        skipTaskBar(*dialog_);
+    }
     dialog_->show();
     dialog_->raise();
     dialog_->activateWindow();

@@ -45,17 +45,6 @@ class MainClientArea : public QWidget {
     }
 };
 
-using Handler = void (FrmMainLogic::*)();
-
-constexpr std::array<std::pair<std::string_view, Handler>, 6> kMenuHandlers{{
-    {"mnu_datei_neu", &FrmMainLogic::mnu_datei_neu_Click},
-    {"mnu_datei_oeffnen", &FrmMainLogic::mnu_datei_oeffnen_Click},
-    {"mnu_datei_speichern", &FrmMainLogic::mnu_datei_speichern_Click},
-    {"mnu_datei_beenden", &FrmMainLogic::mnu_datei_beenden_Click},
-    {"mnu_features", &FrmMainLogic::mnu_features_Click},
-    {"mnu_info", &FrmMainLogic::mnu_info_Click},
-}};
-
 }  // namespace
 
 void prepareApplication() {
@@ -215,19 +204,16 @@ void FrmMain::buildMenu() {
 }
 
 void FrmMain::connectHandlers() {
-    const std::array<Handler, 4> commands{&FrmMainLogic::Command1_Click, &FrmMainLogic::Command2_Click,
-                                          &FrmMainLogic::Command3_Click, &FrmMainLogic::Command4_Click};
-    for (std::size_t i = 0; i < commands.size(); ++i) {
-        const Handler handler = commands[i];
-        connect(commands_[i], &QPushButton::clicked, this, [this, handler] { (logic_.get()->*handler)(); });
+    for (QPushButton* button : commands_) {
+        const app::Handler handler = app::handlerFor(button->objectName().toStdString());
+        connect(button, &QPushButton::clicked, this, [this, handler] { (logic_.get()->*handler)(); });
     }
     // A started transfer shows its progress on the task-bar button from the first moment.
     connect(commands_[0], &QPushButton::clicked, this, [this] { showProgress(); });
     connect(slider1_, &QSlider::valueChanged, this, [this] { logic_->Slider1_Change(); });
-    for (const auto& [name, handler] : kMenuHandlers) {
-        const Handler bound = handler;
-        connect(menuAction(std::string(name)), &QAction::triggered, this,
-                [this, bound] { (logic_.get()->*bound)(); });
+    for (const auto& [name, action] : actions_) {
+        if (const app::Handler handler = app::handlerFor(name))
+            connect(action, &QAction::triggered, this, [this, handler] { (logic_.get()->*handler)(); });
     }
 }
 

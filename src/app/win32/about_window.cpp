@@ -192,6 +192,13 @@ LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_PAINT:
             paint();
             return 0;
+        case WM_CTLCOLORSTATIC: {
+            // Black text on the button face, whatever text colour the theme has.
+            const auto dc = reinterpret_cast<HDC>(wParam);
+            SetTextColor(dc, RGB(0, 0, 0));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
         case WM_DPICHANGED:
             // Moved to a screen of another DPI: the size the system suggests, everything scaled.
             applyLayout(moveToSuggestedRect(window_, wParam, lParam));

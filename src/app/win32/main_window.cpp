@@ -28,43 +28,6 @@ constexpr wchar_t kMainClass[] = L"QuillpostMain";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = 0;
 
-using Handler = void (FrmMainLogic::*)();
-
-struct MenuHandler {
-    std::string_view name;
-    Handler handler;
-};
-
-constexpr std::array kMenuHandlers{
-    MenuHandler{"mnu_datei_neu", &FrmMainLogic::mnu_datei_neu_Click},
-    MenuHandler{"mnu_datei_oeffnen", &FrmMainLogic::mnu_datei_oeffnen_Click},
-    MenuHandler{"mnu_datei_speichern", &FrmMainLogic::mnu_datei_speichern_Click},
-    MenuHandler{"mnu_datei_beenden", &FrmMainLogic::mnu_datei_beenden_Click},
-    MenuHandler{"mnu_features", &FrmMainLogic::mnu_features_Click},
-    MenuHandler{"mnu_info", &FrmMainLogic::mnu_info_Click},
-};
-
-Handler buttonHandler(ControlId id) {
-    switch (id) {
-        case ControlId::Command1:
-            return &FrmMainLogic::Command1_Click;
-        case ControlId::Command2:
-            return &FrmMainLogic::Command2_Click;
-        case ControlId::Command3:
-            return &FrmMainLogic::Command3_Click;
-        case ControlId::Command4:
-            return &FrmMainLogic::Command4_Click;
-        default:
-            return nullptr;
-    }
-}
-
-Handler menuHandler(std::string_view name) {
-    for (const MenuHandler& entry : kMenuHandlers)
-        if (entry.name == name) return entry.handler;
-    return nullptr;
-}
-
 int controlIdAt(std::size_t index) {
     return QUILL_FIRST_CONTROL_ID + static_cast<int>(index);
 }
@@ -301,6 +264,13 @@ HWND MainWindow::controlHandle(ControlId id) const {
 bool MainWindow::preTranslate(MSG& message) {
     if (!window_ || (message.hwnd != window_ && !IsChild(window_, message.hwnd))) return false;
     if (accelerators_ && TranslateAcceleratorW(window_, accelerators_, &message)) return true;
+    // Tab is typed into the editor like any character; Ctrl+Tab and Ctrl+Shift+Tab leave it.
+    if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && message.hwnd == text1_.handle() &&
+        (GetKeyState(VK_CONTROL) & 0x8000)) {
+        const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        SetFocus(GetNextDlgTabItem(window_, message.hwnd, back ? TRUE : FALSE));
+        return true;
+    }
     return IsDialogMessageW(window_, &message) != FALSE;
 }
 
@@ -390,14 +360,13 @@ void MainWindow::onCommand(int id, int notification) {
         if (control.id == ControlId::Text1 && notification == EN_CHANGE) {
             text1_.noteChange();
         } else if (notification == BN_CLICKED) {
-            if (const Handler handler = buttonHandler(control.id)) (logic_.get()->*handler)();
+            if (const Handler handler = handlerFor(control.name)) (logic_.get()->*handler)();
         }
         return;
     }
     const auto items = layout::mainMenu();
     if (id >= QUILL_FIRST_MENU_ID && id < menuIdAt(items.size())) {
-        if (const Handler handler =
-                menuHandler(items[static_cast<std::size_t>(id - QUILL_FIRST_MENU_ID)].name))
+        if (const Handler handler = handlerFor(items[static_cast<std::size_t>(id - QUILL_FIRST_MENU_ID)].name))
             (logic_.get()->*handler)();
     }
 }

@@ -271,8 +271,9 @@ std::optional<std::filesystem::path> CommonFileDialog::show(const FileDialogRequ
     dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
     dialog.lpstrTitle = title.c_str();
+    // Saving over an existing file replaces it without a question, as on Linux.
     dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR |
-                   (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+                   (save ? 0 : OFN_FILEMUSTEXIST);
     const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     if (!chosen) {
         const DWORD error = CommDlgExtendedError();
