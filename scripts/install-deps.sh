@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   # build
-  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  cmake ninja-build g++ pkg-config clang libclang-rt-14-dev clang-format
   libgtest-dev googletest libbenchmark-dev zlib1g-dev
   # Linux program
   qt6-base-dev qt6-base-dev-tools libx11-dev libxtst-dev libxres-dev libxi-dev libxkbfile-dev libxkbcommon-dev

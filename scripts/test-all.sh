@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds both programs and runs every test:
-# unit, document, Qt, X11 under Xvfb, sanitizers, fuzzers, and the Windows build under Wine.
+# formatting, unit, document, Qt, X11 under Xvfb, sanitizers, fuzzers, and the Windows build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +12,10 @@ step() { printf '\n==== %s ====\n' "$*"; }
 # upset: a test that fails is run once more, and its first failure stays in the log above the pass.
 retry=(--repeat until-pass:2)
 
+step "Formatting (clang-format with the .clang-format of the root)"
+git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
+  xargs -0 clang-format --dry-run --Werror
+
 step "Linux build and tests"
 cmake --preset linux
 cmake --build --preset linux
@@ -22,10 +26,8 @@ cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan "${retry[@]}"
 
-if [ -x scripts/run-fuzzers.sh ] || [ -f scripts/run-fuzzers.sh ]; then
-  step "Fuzzers"
-  bash scripts/run-fuzzers.sh build/fuzz "${QUILL_FUZZ_SECONDS:-15}"
-fi
+step "Fuzzers"
+bash scripts/run-fuzzers.sh build/fuzz "${QUILL_FUZZ_SECONDS:-15}"
 
 step "Windows build (MinGW-w64) and tests under Wine"
 cmake --preset windows
