@@ -16,6 +16,8 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   # real windows for the tests
   xvfb xauth openbox xterm xdotool xclip x11-xkb-utils x11-utils x11-apps imagemagick wine wine64 fonts-wine
+  # headless Wayland compositors with XWayland, native Wayland windows, and what drives them
+  mutter kwin-wayland sway xwayland qt6-wayland wtype x11-xserver-utils procps perl
 )
 
 missing=()

@@ -27,17 +27,6 @@ fail() {
   exit 1
 }
 
-# Waits up to $2 seconds (default 10) for a window whose whole title matches $1; prints its id.
-wait_window() {
-  local deadline=$((SECONDS + ${2:-10})) id
-  while ((SECONDS < deadline)); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
 # Waits until the window manager has taken window $1 into its client list (up to 10 seconds).
 wait_managed() {
   local hex
@@ -47,16 +36,6 @@ wait_managed() {
     sleep 0.1
   done
   return 1
-}
-
-# Waits up to $2 seconds for process $1 to end; returns its exit status, or 124 when it did not end.
-wait_exit() {
-  local deadline=$((SECONDS + $2))
-  while ((SECONDS < deadline)); do
-    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; return $?; fi
-    sleep 0.05
-  done
-  return 124
 }
 
 start_program() {

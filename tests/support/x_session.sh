@@ -61,3 +61,26 @@ start_openbox() {
   done
   return 1
 }
+
+# wait_window PATTERN [SECONDS]: waits up to SECONDS (default 10) for a window whose whole title
+# matches PATTERN; prints its id.
+wait_window() {
+  local deadline=$((SECONDS + ${2:-10})) id
+  while ((SECONDS < deadline)); do
+    id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# wait_exit PID SECONDS: waits for process PID to end; returns its exit status, or 124 when it did
+# not end in time.
+wait_exit() {
+  local deadline=$((SECONDS + $2))
+  while ((SECONDS < deadline)); do
+    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; return $?; fi
+    sleep 0.05
+  done
+  return 124
+}

@@ -17,15 +17,31 @@
 
 namespace {
 
-// The window system to type through, or nullptr with the reason in `error` (German).
+// In a Wayland session clients run under Wine or as X11 programs are windows of XWayland.
+bool waylandSession() {
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+const char* const kXWaylandAdvice =
+    "\r\nIn einer Wayland-Sitzung erreicht Quillpost UO Clients nur über XWayland, den X-Server der "
+    "Sitzung für X11-Programme. Schalten Sie XWayland ein (in sway mit \"xwayland enable\" in der "
+    "Konfiguration; GNOME und KDE Plasma starten es von selbst), starten Sie den Client über XWayland "
+    "(Wine mit seinem X11-Treiber, nicht dem Wayland-Treiber) und danach Quillpost neu.";
+
+// The window system to type through, or nullptr with the reason in `error` (German). Clients are
+// found and typed into through X11 whatever platform Qt draws our own window on: a window of ours
+// on Wayland still reaches the clients on the XWayland server that DISPLAY names.
 std::unique_ptr<quill::platform::WindowSystem> openWindowSystem(std::string& error) {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) {
-        error = "Das Programm läuft nicht als X11-Fenster (Plattform \"" +
-                QGuiApplication::platformName().toStdString() + "\").";
-        return nullptr;
-    }
 #if QUILL_HAVE_X11
-    return quill::platform::x11::X11WindowSystem::open(nullptr, &error);
+    std::unique_ptr<quill::platform::WindowSystem> windowSystem;
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        error = "Es ist kein X-Server erreichbar: die Umgebungsvariable DISPLAY ist nicht gesetzt.";
+    } else {
+        windowSystem = quill::platform::x11::X11WindowSystem::open(nullptr, &error);
+    }
+    if (!windowSystem && waylandSession()) error += kXWaylandAdvice;
+    return windowSystem;
 #else
     error = "Dieses Programm wurde ohne X11-Anbindung gebaut.";
     return nullptr;

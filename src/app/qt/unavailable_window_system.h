@@ -1,5 +1,5 @@
-// The window system the program works with when no X11 display can be reached (a pure Wayland
-// session, or the offscreen platform): there are no other windows to find, raise or type into.
+// The window system the program works with when no X11 display can be reached (a Wayland session
+// without XWayland, or no DISPLAY at all): there are no other windows to find, raise or type into.
 // The editor, the files and the About dialog keep working.
 #pragma once
 
