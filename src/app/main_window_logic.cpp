@@ -102,7 +102,20 @@ void FrmMainLogic::mnu_datei_oeffnen_Click() {
         controls_.messages.show(failure->message, kOpenDialogTitle);
         return;
     }
-    controls_.text1.setDocument(std::get<document::Document>(result));
+    const auto& loaded = std::get<document::Document>(result);
+    // A text the editor cannot show without hanging is refused before the editor is touched.
+    if (auto failure = document::checkFitsEditor(loaded, document::displayNameOf(*path))) {
+        controls_.messages.show(failure->message, kOpenDialogTitle);
+        return;
+    }
+    controls_.text1.setDocument(loaded);
+}
+
+bool FrmMainLogic::Text1_Paste(std::u16string_view pasted) {
+    const auto failure = document::checkPasteFitsEditor(document::extentOf(controls_.text1.plainText()),
+                                                        document::extentOf(pasted));
+    if (failure) controls_.messages.show(failure->message, kTransferTitle);
+    return !failure;
 }
 
 void FrmMainLogic::mnu_datei_speichern_Click() {

@@ -50,6 +50,9 @@ public:
     void Command4_Click();  // About
     void Slider1_Change();  // delay setting
     void Timer1_Timer();    // transfer tick
+    // Text about to be pasted or dropped into the editor (lines separated by '\n' or CR LF): true when
+    // it may go in; else the user is told why not.
+    bool Text1_Paste(std::u16string_view pasted);
 
     void mnu_datei_neu_Click();
     void mnu_datei_oeffnen_Click();

@@ -48,7 +48,7 @@ ReadResult readDocumentFile(const std::filesystem::path& path, unsigned ansiCode
 // How much text the editors take without keeping the window busy for more than about two seconds on
 // a two-core machine (figures in the README: the slower of the two programs' editors sets them).
 // Larger texts are refused before the editor is touched, when opened and when pasted.
-inline constexpr std::size_t kMaxEditorLines = 100'000;
+inline constexpr std::size_t kMaxEditorLines = 50'000;
 inline constexpr std::size_t kMaxEditorLineCharacters = 1'000'000;
 
 // Lines of a text ('\n'-separated; every text has at least one) and its longest line, in characters.

@@ -115,8 +115,11 @@ std::optional<Failure> savePlainTextFile(const std::filesystem::path& path, cons
             return display::shortenInMiddle(std::string(text.begin(), text.end()));
         };
         if (std::filesystem::exists(std::filesystem::status(existing, error))) {
-            if (!std::filesystem::is_directory(std::filesystem::status(existing, error)))
-                return fail("\"" + shown(existing) + "\" ist eine Datei und kein Ordner.");
+            if (!std::filesystem::is_directory(std::filesystem::status(existing, error))) {
+                std::string reason = "\"";
+                reason += shown(existing);
+                return fail(reason + "\" ist eine Datei und kein Ordner.");
+            }
         }
         return fail("Der Ordner \"" + shown(folder) + "\" existiert nicht.");
     }

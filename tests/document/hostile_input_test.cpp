@@ -74,10 +74,10 @@ TEST(HostileInput, SavingBelowAFileSaysThatItIsAFile) {
 
 TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) {
     Document lines;
-    lines.append(std::string(100'000, '\n'));  // 100,001 lines
+    lines.append(std::string(50'000, '\n'));  // 50,001 lines
     EXPECT_EQ(
         checkFitsEditor(lines, "chat.log").value_or(Failure{"fits"}).message,
-        "Die Datei \"chat.log\" hat 100.001 Zeilen. Der Editor kann höchstens 100.000 Zeilen anzeigen, ohne "
+        "Die Datei \"chat.log\" hat 50.001 Zeilen. Der Editor kann höchstens 50.000 Zeilen anzeigen, ohne "
         "lange zu hängen; sie wurde nicht geöffnet, der bisherige Text bleibt.");
     Document line;
     line.append(std::string(1'000'001, 'x'));
@@ -87,14 +87,14 @@ TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) 
         "1.000.000 Zeichen anzeigen, ohne lange zu hängen; sie wurde nicht geöffnet, der bisherige Text "
         "bleibt.");
     Document fits;
-    fits.append(std::string(99'999, '\n') + std::string(1'000'000, 'x'));
+    fits.append(std::string(49'999, '\n') + std::string(1'000'000, 'x'));
     EXPECT_FALSE(checkFitsEditor(fits, "passt.txt"));
 
     // Pasting: what the editor holds and the pasted text together.
-    EXPECT_FALSE(checkPasteFitsEditor({50'000, 10}, {50'001, 10}));
+    EXPECT_FALSE(checkPasteFitsEditor({25'000, 10}, {25'001, 10}));
     EXPECT_EQ(
-        checkPasteFitsEditor({50'000, 10}, {50'002, 10}).value_or(Failure{"fits"}).message,
-        "Mit dem eingefügten Text hätte der Editor bis zu 100.001 Zeilen. Der Editor kann höchstens 100.000 "
+        checkPasteFitsEditor({25'000, 10}, {25'002, 10}).value_or(Failure{"fits"}).message,
+        "Mit dem eingefügten Text hätte der Editor bis zu 50.001 Zeilen. Der Editor kann höchstens 50.000 "
         "Zeilen anzeigen, ohne lange zu hängen; der Text wurde nicht eingefügt.");
     EXPECT_EQ(extentOf(u"ab\r\n\U0001F600x\nc").longestLine, 2u);
     EXPECT_EQ(extentOf(u"ab\r\n\U0001F600x\nc").lines, 3u);
@@ -103,34 +103,35 @@ TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) 
 // Every text the editor can hold (lines separated by CR LF, any other character, NUL included) comes
 // back the same from a saved file, in each way of saving.
 TEST(HostileInput, WhatIsSavedOpensAgainAsTheSameText) {
-    const std::u32string pieces[] = {U"\r\n",
-                                     U"\0",
-                                     U"\x01",
-                                     U"\x1A",
-                                     U"\t",
-                                     U"\uFEFF",
-                                     U"{\\rtf1 ",
-                                     U"PK\x03\x04",
-                                     U"\u00D0\u00CF\x11\u00E0",
-                                     U"\u00FF\u00FE",
-                                     U"\u00C3\u00A4",
-                                     U"ä€",
-                                     U"Zeile",
-                                     U"\u00A0",
-                                     U"\U0001F600",
-                                     U"漢字",
-                                     U"Ж",
-                                     U"\x7F",
-                                     U"\u0081"};
+    using namespace std::literals;  // "..."sv keeps a NUL inside
+    const std::u32string_view pieces[] = {U"\r\n"sv,
+                                          U"\0"sv,
+                                          U"\x01"sv,
+                                          U"\x1A"sv,
+                                          U"\t"sv,
+                                          U"\uFEFF"sv,
+                                          U"{\\rtf1 "sv,
+                                          U"PK\x03\x04"sv,
+                                          U"\u00D0\u00CF\x11\u00E0"sv,
+                                          U"\u00FF\u00FE"sv,
+                                          U"\u00C3\u00A4"sv,
+                                          U"ä€"sv,
+                                          U"Zeile"sv,
+                                          U"\u00A0"sv,
+                                          U"\U0001F600"sv,
+                                          U"漢字"sv,
+                                          U"Ж"sv,
+                                          U"\x7F"sv,
+                                          U"\u0081"sv};
     std::mt19937 random(13);
     for (int round = 0; round < 400; ++round) {
         std::u32string text;
         const int length = static_cast<int>(random() % 8);
         for (int i = 0; i < length; ++i) text += pieces[random() % std::size(pieces)];
         const std::string utf8 = unicode::utf32ToUtf8(text);
-        std::string expected = utf8;
-        for (std::size_t at; (at = expected.find("\r\n")) != std::string::npos;)
-            expected.replace(at, 2, "\n");
+        std::string expected;  // as read: CR LF becomes LF
+        for (const char c : utf8)
+            if (c != '\r') expected += c;
         for (const unsigned codePage : {0u, 1252u, 1251u}) {
             const std::string saved = encodeForSave(utf8, SaveEncoding{codePage});
             const ReadResult read = readDocument(bytesOf(saved), "runde.txt", codePage);

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,9 +15,11 @@
 #include <QTextTable>
 #include <QTimer>
 #include <functional>
+#include <random>
 
 #include "app/main_window_logic.h"
 #include "app/qt/qt_controls.h"
+#include "core/unicode.h"
 
 using namespace quill;
 
@@ -125,6 +128,63 @@ class ControlsTest : public QObject {
         cursor = QTextCursor(edit.document());
         cursor.setPosition(3);
         QCOMPARE(QFontInfo(cursor.charFormat().font()).bold(), true);
+    }
+
+    // Pasting or dropping goes through the check first; refused, nothing goes in.
+    void pasteIsOfferedToTheCheckFirst() {
+        qt::PasteCheckingTextEdit edit;
+        std::vector<std::u16string> offered;
+        bool allow = false;
+        edit.setPasteCheck([&](const std::u16string& text) {
+            offered.push_back(text);
+            return allow;
+        });
+        QMimeData plain;
+        plain.setText(QStringLiteral("eins\nzwei"));
+        QMimeData html;
+        html.setHtml(QStringLiteral("<p>a</p><P class=x>b</P><br/><pre>c</pre>"));
+        for (const QMimeData* data : {&plain, &html}) {
+            allow = false;
+            edit.insertFromMimeData(data);
+            QVERIFY(edit.document()->isEmpty());
+            allow = true;
+            edit.insertFromMimeData(data);
+            QVERIFY(!edit.document()->isEmpty());
+            edit.clear();
+        }
+        QCOMPARE(offered.size(), std::size_t{4});
+        QCOMPARE(offered[0], std::u16string(u"eins\nzwei"));
+        QCOMPARE(offered[2], std::u16string(u"\n\n\n"));  // three block tags: four lines
+    }
+
+    // What the editor holds, saved and opened again, is the same text: NUL and other control
+    // characters, a leading U+FEFF, another format's signature included.
+    void savedTextOpensAgainTheSame() {
+        QTemporaryDir folder;
+        const std::filesystem::path file = QFile::encodeName(folder.filePath("rund.txt")).toStdString();
+        QTextEdit edit;
+        qt::RichTextEditor editor(edit);
+        const std::u16string pieces[] = {u"\r\n",       std::u16string(1, u'\0'),
+                                         u"\x01",       u"\t",
+                                         u"\uFEFF",     u"{\\rtf1 ",
+                                         u"PK\x03\x04", u"ä€",
+                                         u"\u00A0",     u"\U0001F600",
+                                         u"Ж",          u"\x7F"};
+        std::mt19937 random(13);
+        for (int round = 0; round < 100; ++round) {
+            std::u16string text;
+            for (int i = static_cast<int>(random() % 8); i > 0; --i)
+                text += pieces[random() % std::size(pieces)];
+            document::Document typed;
+            typed.append(unicode::utf16ToUtf8(text));
+            editor.setDocument(typed);
+            const std::u16string held = editor.plainText();
+            QVERIFY(!document::savePlainTextFile(file, unicode::utf16ToUtf8(held), {}));
+            const auto read = document::readDocumentFile(file);
+            QVERIFY(std::holds_alternative<document::Document>(read));
+            editor.setDocument(std::get<document::Document>(read));
+            QCOMPARE(editor.plainText(), held);
+        }
     }
 
     void timerWithIntervalZeroDoesNotTick() {

@@ -100,6 +100,7 @@ FrmMain::FrmMain(const FrmMainServices& services)
             *editor_, *label_, *slider_, *timer1_, services.messages ? *services.messages : qtMessages_,
             services.fileDialog ? *services.fileDialog : qtFileDialog_, about_, services.program},
         services.saveEncoding);
+    text1_->setPasteCheck([this](const std::u16string& pasted) { return logic_->Text1_Paste(pasted); });
     connectHandlers();
 }
 
@@ -145,7 +146,7 @@ void FrmMain::buildControls(int dpi) {
                 break;
             }
             case ControlId::Text1:
-                text1_ = new QTextEdit(parent);
+                text1_ = new PasteCheckingTextEdit(parent);
                 text1_->setAcceptRichText(true);
                 // Tab is typed into the text like any character; Ctrl+Tab and Ctrl+Shift+Tab leave it.
                 text1_->setTabChangesFocus(false);

@@ -75,7 +75,7 @@ class FrmMain : public QMainWindow {
     QGroupBox* frame2_ = nullptr;
     QPushButton* commands_[4] = {};
     QListWidget* lists_[3] = {};
-    QTextEdit* text1_ = nullptr;
+    PasteCheckingTextEdit* text1_ = nullptr;
     QLabel* label1_ = nullptr;
     QSlider* slider1_ = nullptr;
     std::map<std::string, QAction*, std::less<>> actions_;

@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QSlider>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -76,14 +77,24 @@ void RichTextEditor::clear() {
 }
 
 void RichTextEditor::setDocument(const document::Document& document) {
-    edit_.clear();
-    const bool rich = document.format != document::Format::PlainText;
-    QTextCursor cursor(edit_.document());
-    cursor.beginEditBlock();
-    for (const document::TextRun& run : document.runs) {
-        // Plain text takes the editor's own font; a formatted document brings its own looks.
-        QTextCharFormat format;
-        if (rich) {
+    // The document is built away from the editor, where no layout follows each insertion, and handed
+    // over whole: the editor lays it out lazily, the visible part first. Plain text goes in one piece.
+    QTextDocument* shown = edit_.document();
+    // The editor deletes its first document itself when it is replaced; one of ours is deleted here.
+    const bool ours = shown->parent() == &edit_;
+    auto* fresh = new QTextDocument(&edit_);
+    fresh->setDefaultFont(shown->defaultFont());
+    fresh->setDefaultTextOption(shown->defaultTextOption());
+    fresh->setDocumentMargin(shown->documentMargin());
+    fresh->setUndoRedoEnabled(false);
+    if (document.format == document::Format::PlainText) {
+        // Plain text takes the editor's own font.
+        fresh->setPlainText(toQtText(document.plainText()));
+    } else {
+        // A formatted document brings its own looks.
+        QTextCursor cursor(fresh);
+        for (const document::TextRun& run : document.runs) {
+            QTextCharFormat format;
             const document::TextFormat& looks = run.format;
             format.setFontWeight(looks.bold ? QFont::Bold : QFont::Normal);
             format.setFontItalic(looks.italic);
@@ -92,12 +103,50 @@ void RichTextEditor::setDocument(const document::Document& document) {
             if (looks.pointSize > 0) format.setFontPointSize(looks.pointSize);
             if (looks.color) format.setForeground(QColor::fromRgb(static_cast<QRgb>(*looks.color)));
             if (!looks.fontFamily.empty()) format.setFontFamilies({QString::fromStdString(looks.fontFamily)});
+            cursor.insertText(toQtText(run.text), format);
         }
-        cursor.insertText(toQtText(run.text), format);
     }
-    cursor.endEditBlock();
+    fresh->setUndoRedoEnabled(true);
+    QObject::disconnect(counting_);
+    edit_.setDocument(fresh);
+    counting_ = QObject::connect(fresh, &QTextDocument::contentsChanged, [this] { ++revision_; });
+    if (ours) delete shown;
     edit_.moveCursor(QTextCursor::Start);
     ++revision_;
+}
+
+PasteCheckingTextEdit::PasteCheckingTextEdit(QWidget* parent) : QTextEdit(parent) {}
+
+namespace {
+
+// Lines of an HTML text, counted from the tags that begin a block (<p, <br, <div, <li, <tr, <h1..<h6).
+qsizetype htmlLines(const QString& html) {
+    qsizetype lines = 1;
+    for (qsizetype i = html.indexOf(QLatin1Char('<')); i >= 0; i = html.indexOf(QLatin1Char('<'), i + 1)) {
+        qsizetype end = i + 1;
+        while (end < html.size() && html[end].isLetterOrNumber()) ++end;
+        const QStringView tag = QStringView(html).mid(i + 1, end - i - 1);
+        for (const char* block : {"p", "br", "div", "li", "tr", "h1", "h2", "h3", "h4", "h5", "h6"}) {
+            if (tag.compare(QLatin1String(block), Qt::CaseInsensitive) == 0) {
+                ++lines;
+                break;
+            }
+        }
+    }
+    return lines;
+}
+
+}  // namespace
+
+void PasteCheckingTextEdit::insertFromMimeData(const QMimeData* source) {
+    if (source && pasteAllowed_) {
+        // The plain text the source offers; HTML only: its lines are counted from its block tags.
+        QString text = source->text();
+        if (!source->hasText() && source->hasHtml())
+            text = QString(htmlLines(source->html()) - 1, QLatin1Char('\n'));
+        if (!pasteAllowed_(text.toStdU16String())) return;
+    }
+    QTextEdit::insertFromMimeData(source);
 }
 
 void QtLabel::setCaption(const std::string& caption) {

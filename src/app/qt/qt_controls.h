@@ -3,6 +3,7 @@
 
 #include <QLocale>
 #include <QPointer>
+#include <QTextEdit>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
@@ -12,7 +13,6 @@
 
 class QLabel;
 class QSlider;
-class QTextEdit;
 class QWidget;
 
 namespace quill::qt {
@@ -42,6 +42,21 @@ class RichTextEditor : public app::EditorControl {
     QTextEdit& edit_;
     QMetaObject::Connection counting_;
     std::uint64_t revision_ = 1;
+};
+
+// The editor widget behind Text1. Text put in by pasting or dropping is offered to `pasteAllowed`
+// first (its plain text, lines separated by '\n'); refused, it is not put in at all.
+class PasteCheckingTextEdit : public QTextEdit {
+  public:
+    explicit PasteCheckingTextEdit(QWidget* parent = nullptr);
+    void setPasteCheck(std::function<bool(const std::u16string&)> pasteAllowed) {
+        pasteAllowed_ = std::move(pasteAllowed);
+    }
+    // Where every paste and drop arrives (public for the tests).
+    void insertFromMimeData(const QMimeData* source) override;
+
+  private:
+    std::function<bool(const std::u16string&)> pasteAllowed_;
 };
 
 class QtLabel : public app::LabelControl {

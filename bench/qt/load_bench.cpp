@@ -1,0 +1,183 @@
+// Opening and pasting large texts in the Linux program's real editor (a visible QTextEdit behind
+// Text1): plain text and RTF of 10k, 100k, 300k and 1M short lines, and one line of 64 MiB. For each
+// it prints the time until the window answers again, the peak memory it took, and the cost of the
+// first transfer tick afterwards (which reads the whole text) and of every other tick.
+// Every measurement runs in a process of its own, so that peak memory is its own and a case that
+// does not finish within the time limit (first argument, seconds; 60 by default) is stopped.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <variant>
+#include <vector>
+
+#include "app/qt/qt_controls.h"
+#include "document/document_io.h"
+#include "support/bench_desktop.h"
+
+namespace {
+
+using namespace quill;
+using Clock = std::chrono::steady_clock;
+
+struct Case {
+    std::string name;
+    std::filesystem::path file;
+    bool rich;
+};
+
+std::filesystem::path benchFile(const std::string& name) {
+    return std::filesystem::temp_directory_path() / ("quill-load-bench-" + name);
+}
+
+std::vector<Case> makeCases() {
+    std::vector<Case> cases;
+    for (const long lines : {10'000L, 100'000L, 300'000L, 1'000'000L}) {
+        const std::string count = std::to_string(lines / 1000) + "k lines";
+        std::string plain;
+        std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\n";
+        for (long i = 0; i < lines; ++i) {
+            const std::string n = std::to_string(i);
+            plain += "Zeile " + n + "\n";
+            rtf += "Zeile " + n + " {\\b fett}\\par\n";
+        }
+        rtf += "}";
+        cases.push_back({"plain " + count, benchFile(std::to_string(lines) + ".txt"), false});
+        std::ofstream(cases.back().file, std::ios::binary) << plain;
+        cases.push_back({"RTF   " + count, benchFile(std::to_string(lines) + ".rtf"), true});
+        std::ofstream(cases.back().file, std::ios::binary) << rtf;
+    }
+    std::string line;
+    const std::string word = "Britannia ";
+    while (line.size() + word.size() <= document::kMaxDocumentBytes) line += word;
+    line.append(document::kMaxDocumentBytes - line.size(), 'x');
+    cases.push_back({"one line of 64 MiB", benchFile("line.txt"), false});
+    std::ofstream(cases.back().file, std::ios::binary) << line;
+    return cases;
+}
+
+long peakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+double millisecondsSince(Clock::time_point begin) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
+}
+
+// In a child process: one open or one paste into a shown editor, then the ticks.
+int measure(const Case& item, bool paste) {
+    int argc = 1;
+    char name[] = "load_bench";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    qt::PasteCheckingTextEdit edit;
+    edit.resize(570, 330);
+    edit.show();
+    QApplication::processEvents();
+    qt::RichTextEditor editor(edit);
+    std::string refused;
+    // As the main window does: a paste the editor cannot show is refused.
+    edit.setPasteCheck([&](const std::u16string& pasted) {
+        auto tooMuch = document::checkPasteFitsEditor(document::extentOf(editor.plainText()),
+                                                      document::extentOf(pasted));
+        if (tooMuch) refused = tooMuch->message;
+        return !tooMuch;
+    });
+    if (paste) {
+        // The clipboard holds the text as another program offers it: plain, or rich text as HTML.
+        auto result = document::readDocumentFile(item.file);
+        if (const auto* failure = std::get_if<document::Failure>(&result)) {
+            std::printf("%-20s paste: not read (%s)\n", item.name.c_str(), failure->message.c_str());
+            std::fflush(stdout);
+            return 0;
+        }
+        auto* data = new QMimeData;
+        if (item.rich) {
+            QTextEdit source;
+            qt::RichTextEditor(source).setDocument(std::get<document::Document>(result));
+            data->setHtml(source.toHtml());
+        } else {
+            data->setText(qt::toQtText(std::get<document::Document>(result).plainText()));
+        }
+        QApplication::clipboard()->setMimeData(data);
+    }
+    const long before = peakKiB();
+    const auto begin = Clock::now();
+    if (paste) {
+        edit.paste();
+    } else {
+        auto result = document::readDocumentFile(item.file);
+        // As the open command does: what the editor cannot show is refused before it is touched.
+        if (const auto* failure = std::get_if<document::Failure>(&result))
+            refused = failure->message;
+        else if (auto tooMuch = document::checkFitsEditor(std::get<document::Document>(result), "bench"))
+            refused = tooMuch->message;
+        else
+            editor.setDocument(std::get<document::Document>(result));
+    }
+    QApplication::processEvents();
+    edit.repaint();
+    const double answered = millisecondsSince(begin);
+    const long peak = peakKiB() - before;
+
+    auto tickBegin = Clock::now();
+    testing::BenchTransfer transfer(editor);  // the start reads the whole text once
+    transfer.tick();
+    const double firstTick = millisecondsSince(tickBegin);
+    constexpr int kTicks = 10000;
+    tickBegin = Clock::now();
+    for (int i = 0; i < kTicks; ++i) transfer.tick();
+    const double perTick = millisecondsSince(tickBegin) * 1000.0 / kTicks;
+
+    std::printf("%-20s %-5s %9.0f ms %7ld MiB  first tick %8.1f ms, then %6.3f us%s%s\n", item.name.c_str(),
+                paste ? "paste" : "open", answered, peak / 1024, firstTick, perTick,
+                refused.empty() ? "" : "  refused: ", refused.c_str());
+    std::fflush(stdout);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const int limitSeconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    const std::vector<Case> cases = makeCases();
+    std::printf("%-20s %-5s %12s %11s  %s\n", "text", "", "until idle", "peak mem", "ticks afterwards");
+    const std::string only = argc > 2 ? argv[2] : "";  // a part of the cases' names, to run only those
+    for (const Case& item : cases) {
+        if (item.name.find(only) == std::string::npos) continue;
+        for (const bool paste : {false, true}) {
+            std::fflush(stdout);
+            const pid_t child = fork();
+            if (child == 0) _exit(measure(item, paste));
+            const auto begin = Clock::now();
+            int status = 0;
+            while (waitpid(child, &status, WNOHANG) == 0) {
+                if (Clock::now() - begin > std::chrono::seconds(limitSeconds)) {
+                    kill(child, SIGKILL);
+                    waitpid(child, &status, 0);
+                    std::printf("%-20s %-5s  > %d s: still busy, stopped\n", item.name.c_str(),
+                                paste ? "paste" : "open", limitSeconds);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+        }
+    }
+    for (const Case& item : cases) std::filesystem::remove(item.file);
+    return 0;
+}
