@@ -219,40 +219,12 @@ class X11WindowSystemImpl final : public X11WindowSystem {
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(display_, window, &attributes) || trap.failed()) return false;
 
-        const Rect wanted = placement.normalPosition;
-        if (wanted.right > wanted.left && wanted.bottom > wanted.top &&
-            wanted != rootRect(window, attributes)) {
-            XMoveResizeWindow(display_, window, wanted.left, wanted.top,
-                              static_cast<unsigned>(wanted.right - wanted.left),
-                              static_cast<unsigned>(wanted.bottom - wanted.top));
-        }
-        const bool withManager = supports(kNetWmState);
-        switch (placement.showCmd) {
-            case 0:  // SW_HIDE
-                XWithdrawWindow(display_, window, DefaultScreen(display_));
-                break;
-            case kShowMinimized:
-            case 6:  // SW_MINIMIZE
-            case 7:  // SW_SHOWMINNOACTIVE
-                if (managerRuns()) {
-                    XIconifyWindow(display_, window, DefaultScreen(display_));
-                } else {
-                    XUnmapWindow(display_, window);
-                    setWmState(window, kIconicState);
-                }
-                break;
-            case kShowMaximized:
-                if (withManager)
-                    changeNetState(window, 1, kNetWmStateMaximizedVert, kNetWmStateMaximizedHorz);
-                restore(window);
-                break;
-            default:  // SW_SHOWNORMAL, SW_RESTORE, SW_SHOW, ...
-                if (withManager && maximized(window)) {
-                    changeNetState(window, 0, kNetWmStateMaximizedVert, kNetWmStateMaximizedHorz);
-                }
-                restore(window);
-                break;
-        }
+        // The one placement the program asks for: a minimised client restored and shown where it was
+        // (showCmd 1, its normal position as read), no longer maximised.
+        if (placement.showCmd != kShowNormal) return false;
+        if (supports(kNetWmState) && maximized(window))
+            changeNetState(window, 0, kNetWmStateMaximizedVert, kNetWmStateMaximizedHorz);
+        restore(window);
         return !trap.failed();
     }
 
