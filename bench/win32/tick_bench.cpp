@@ -2,7 +2,7 @@
 // cost of the first tick after an edit (the only one that reads the text). Prints figures; run it
 // under Wine with a display (absolute paths), e.g. from the repository folder:
 //   tests/win32/wine_gui_test.sh $PWD/build/windows/wineprefix 97 $PWD/build/windows/src/app/win32
-//       /tmp/bench run $PWD/build/windows/tests/win32/win32_tick_bench.exe
+//       /tmp/bench run $PWD/build/windows/bench/win32/win32_tick_bench.exe
 #include <windows.h>
 // Headers that need windows.h first.
 #include <richedit.h>
