@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Window tests of the Windows build under Wine on an Xvfb display of their own.
+# Window tests of the Windows build under Wine on an Xvfb display of their own, or with
+# QUILL_WINE_COMPOSITOR=mutter|kwin|sway on the XWayland server of that compositor, started headless.
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window-dpi DPI
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR typing us|de fast|timer
@@ -33,20 +34,28 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; then
+if [ -n "${QUILL_WINE_COMPOSITOR:-}" ]; then
+    # On the XWayland server of a headless Wayland compositor (mutter, kwin, sway) instead of Xvfb.
+    . "$(dirname "$0")/../wayland/compositor.sh"
+    start_compositor "$QUILL_WINE_COMPOSITOR" "quill-wine-$display" "$outdir" 9>&- || exit 1
+    echo "$compositor_version, XWayland on $DISPLAY"
+    display=${DISPLAY#:}
+elif [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; then
     if xdpyinfo -display ":$display" >/dev/null 2>&1; then
         echo "display :$display is in use by another X server" >&2
         exit 1
     fi
     rm -f "/tmp/.X$display-lock" "/tmp/.X11-unix/X$display"
 fi
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$outdir/xvfb.log" 2>&1 9>&- &
-pids+=($!)
-for _ in $(seq 100); do
-    xdpyinfo -display ":$display" >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo -display ":$display" >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
+if [ -z "${QUILL_WINE_COMPOSITOR:-}" ]; then
+    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp -noreset >"$outdir/xvfb.log" 2>&1 9>&- &
+    pids+=($!)
+    for _ in $(seq 100); do
+        xdpyinfo -display ":$display" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdpyinfo -display ":$display" >/dev/null 2>&1 || { echo "Xvfb did not start" >&2; exit 1; }
+fi
 
 # Wine takes the user's locale, and with it the Windows keyboard layout, from LC_ALL.
 wine_locale=en_US.UTF-8
