@@ -1,4 +1,4 @@
-// frmAbout: texts, looks, closing keys, the one-dialog rule and the end of the program.
+// frmAbout: texts, looks, closing keys and the one-dialog rule.
 #include "app/qt/about_dialog.h"
 
 #include <QApplication>
@@ -7,12 +7,8 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
-#include "app/qt/main_window.h"
 #include "support/expected_ui.h"
-#include "support/fake_controls.h"
-#include "support/fake_desktop.h"
 
 using namespace quill;
 using app::layout::ControlId;
@@ -118,36 +114,6 @@ class AboutDialogTest : public QObject {
         QVERIFY(second);
         QCOMPARE(second->label(ControlId::lblVersion)->text(), QString("Version 2.0.1"));
         QCOMPARE(openDialogs().size(), 1);
-    }
-
-    // Closing the main window leaves the About dialog open; the program ends once it is closed too.
-    void programEndsWhenTheLastWindowCloses() {
-        testing::FakeDesktop desktop;
-        desktop.addWindow("Ultima Online - Leser");
-        testing::FakeProgram program;
-        testing::FakeMessages messages;
-        testing::FakeFileDialog files;
-        QPointer<qt::FrmMain> main = new qt::FrmMain({desktop, program, &messages, &files});
-        main->loadAndShow();
-        QVERIFY(QTest::qWaitForWindowExposed(main));
-        main->command(4)->click();
-        QPointer<FrmAbout> about = main->aboutHost().dialog();
-        QVERIFY(about);
-
-        bool aboutOpenAfterMainClosed = false;
-        QObject context;  // cancels the timers below if the loop ends early
-        QTimer::singleShot(100, &context, [main] { main->close(); });
-        QTimer::singleShot(600, &context, [&] {
-            aboutOpenAfterMainClosed = main.isNull() && about && about->isVisible();
-            if (about) about->close();
-        });
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        connect(&watchdog, &QTimer::timeout, &context, [] { QCoreApplication::exit(99); });
-        watchdog.start(10000);
-        QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(aboutOpenAfterMainClosed);
-        QVERIFY(program.ended == 0);  // ended by closing its windows, not by the end command
     }
 };
 

@@ -184,10 +184,13 @@ class MainWindowTest : public QObject {
         QTest::keyClick(focused(), Qt::Key_T, Qt::AltModifier);
         QTRY_COMPARE(messages.shown.size(), before + 1);  // no client: the warning
         checkMessage(expected::kNoClientText, expected::kNoClientTitle);
+        QVERIFY(!window->timer1().enabled());
 
         QTest::keyClick(focused(), Qt::Key_A, Qt::AltModifier);
         QTest::qWait(250);
         QVERIFY(window->aboutHost().dialog() == nullptr);
+        window->command(4)->click();
+        QVERIFY(window->aboutHost().dialog() != nullptr);
 
         QTest::keyClick(focused(), Qt::Key_X, Qt::AltModifier);
         QTRY_COMPARE(program.ended, 1);
@@ -205,7 +208,11 @@ class MainWindowTest : public QObject {
         QCOMPARE(files.requests.size(), std::size_t{2});
         QCOMPARE(qs(files.requests[0].title), qs(expected::kOpenTitle));
         QCOMPARE(qs(files.requests[1].title), qs(expected::kSaveTitle));
-        QCOMPARE(qs(files.requests[1].filter), qs(expected::kFilter));
+        for (const app::FileDialogRequest& request : files.requests) {
+            QCOMPARE(qs(request.filter), qs(expected::kFilter));
+            QCOMPARE(request.filterIndex, 1);
+            QCOMPARE(request.initialDirectory, program.directory);  // the program's folder
+        }
         QCOMPARE(editor->toPlainText(), QString("Erste Zeile"));  // both cancelled: nothing changed
 
         // Ctrl+X is "Beenden", not "cut": the program ends and the text stays where it is.

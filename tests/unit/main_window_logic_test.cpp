@@ -37,33 +37,6 @@ struct MainWindow : ::testing::Test {
 
 }  // namespace
 
-TEST_F(MainWindow, LoadWithoutClientWarnsOnceAndTransferWarnsAgain) {
-    form.Form_Load(own);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text,
-              "Es wurde kein aktiver UO Client gefunden, es kann kein Text übertragen werden!");
-    EXPECT_EQ(messages.shown[0].title, "Hey, Dude!");
-    text1.setUtf8("abc");
-    form.Command1_Click();
-    EXPECT_EQ(messages.shown.size(), 2u);
-    EXPECT_FALSE(timer1.on);
-}
-
-TEST_F(MainWindow, LoadWithClientIsSilentAndTheButtonTypesIntoIt) {
-    const auto client = desktop.addWindow("Ultima Online - Alice", 4711);
-    form.Form_Load(own);
-    EXPECT_TRUE(messages.shown.empty());
-    EXPECT_EQ(form.List1().processIds, std::vector<std::string>{"4711"});
-
-    text1.setUtf8("Hi");
-    form.Command1_Click();
-    EXPECT_TRUE(timer1.on);
-    form.Timer1_Timer();
-    form.Timer1_Timer();
-    EXPECT_FALSE(timer1.on);
-    EXPECT_EQ(desktop.window(client).received, U"Hi");
-}
-
 TEST_F(MainWindow, ClosedClientAndUntypableCharacterAreReported) {
     const auto client = desktop.addWindow("Ultima Online - Alice");
     form.Form_Load(own);
@@ -74,61 +47,6 @@ TEST_F(MainWindow, ClosedClientAndUntypableCharacterAreReported) {
     form.Timer1_Timer();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_NE(messages.shown[0].text.find("geschlossen"), std::string::npos);
-}
-
-TEST_F(MainWindow, SliderSetsCaptionInTheLocaleAndTheInterval) {
-    slider1.current = 5;
-    form.Slider1_Change();
-    EXPECT_EQ(label1.caption, "Delay von Zeichen zu Zeichen (0,5s)");
-    EXPECT_EQ(timer1.ms, 500);
-    program.separator = ".";
-    slider1.current = 0;
-    form.Slider1_Change();
-    EXPECT_EQ(label1.caption, "Delay von Zeichen zu Zeichen (0s)");
-    EXPECT_EQ(timer1.ms, 0);
-    slider1.current = 2;
-    program.separator = ",";
-    form.Slider1_Change();
-    EXPECT_EQ(label1.caption, "Delay von Zeichen zu Zeichen (0,2s)");
-}
-
-TEST_F(MainWindow, SmallCommands) {
-    text1.setUtf8("weg damit");
-    form.Command2_Click();
-    EXPECT_TRUE(text1.plainText().empty());
-    text1.setUtf8("weg damit");
-    form.mnu_datei_neu_Click();
-    EXPECT_TRUE(text1.plainText().empty());
-
-    form.Command3_Click();
-    form.mnu_datei_beenden_Click();
-    EXPECT_EQ(program.ended, 2);
-
-    form.Command4_Click();
-    form.mnu_info_Click();
-    EXPECT_EQ(about.shown, 2);
-
-    form.mnu_features_Click();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "New Features v2, Dude!");
-    EXPECT_EQ(messages.shown[0].text.substr(0, 18), "Neue Features...\r\n");
-    EXPECT_NE(messages.shown[0].text.find("Fenstergröße kann nichtmehr verändert werden\r\n\r\nIdeen?"),
-              std::string::npos);
-}
-
-TEST_F(MainWindow, FileDialogsStartInTheProgramFolderWithTheirTitlesAndFilter) {
-    form.mnu_datei_oeffnen_Click();
-    form.mnu_datei_speichern_Click();
-    ASSERT_EQ(cd.requests.size(), 2u);
-    EXPECT_EQ(cd.requests[0].title, "Datei öffnen...");
-    EXPECT_EQ(cd.requests[1].title, "Datei speichern...");
-    for (const auto& request : cd.requests) {
-        EXPECT_EQ(request.initialDirectory, program.directory);
-        EXPECT_EQ(request.filterIndex, 1);
-        EXPECT_EQ(request.filter,
-                  "Textdateien (*.txt)|*.txt|Word-Dokumente (*.doc)|*.doc|Rich-Text Dokumente (*.RTF)|*.rtf|"
-                  "Alle Dateien (*.*)|*.*");
-    }
 }
 
 TEST_F(MainWindow, CancelledDialogsDoNothingEvenAfterAnEarlierSave) {
