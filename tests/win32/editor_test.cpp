@@ -2,7 +2,12 @@
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <cstring>
+#include <random>
+#include <vector>
+
 #include "core/unicode.h"
+#include "document/document_io.h"
 #include "platform/win32/win32_window_system.h"
 #include "win32_controls.h"
 
@@ -149,4 +154,59 @@ TEST(WindowSystem, TitlesAreMatchedExactlyNotIgnoringCase) {
     EXPECT_EQ(windows->findWindowByTitle("Ultima Online - Grüße"), platform::kNoWindow);
     EXPECT_FALSE(windows->isWindow(HandleToULong(client)));
     DestroyWindow(shouting);
+}
+
+// Pasting is offered to the check first; refused, nothing goes in.
+TEST_F(Editor, PasteIsOfferedToTheCheckFirst) {
+    std::vector<std::u16string> offered;
+    bool allow = false;
+    text.setPasteCheck([&](const std::u16string& pasted) {
+        offered.push_back(pasted);
+        return allow;
+    });
+    const wchar_t clip[] = L"eins\r\nzwei";
+    ASSERT_TRUE(OpenClipboard(host));
+    EmptyClipboard();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof clip);
+    std::memcpy(GlobalLock(memory), clip, sizeof clip);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    EXPECT_EQ(text.plainText(), u"");
+    allow = true;
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    EXPECT_EQ(text.plainText(), u"eins\r\nzwei");
+    EXPECT_EQ(offered, (std::vector<std::u16string>{u"eins\r\nzwei", u"eins\r\nzwei"}));
+}
+
+// What the editor holds, saved in the system's code page or as UTF-8 and opened again, is the same
+// text: control characters, a leading U+FEFF and another format's signature included. (A NUL cannot be
+// held: a loaded one shows as U+FFFD.)
+TEST_F(Editor, SavedTextOpensAgainTheSame) {
+    const std::u16string pieces[] = {u"\r\n",       u"\x01",       u"\t",  u"\uFEFF",
+                                     u"{\\rtf1 ",   u"PK\x03\x04", u"ä€",  u"\u00C3\u00A4",
+                                     u"\U0001F600", u"Ж",          u"\x7F"};
+    std::mt19937 random(13);
+    for (int round = 0; round < 100; ++round) {
+        std::u16string typed;
+        for (int i = static_cast<int>(random() % 8); i > 0; --i)
+            typed += pieces[random() % std::size(pieces)];
+        document::Document loaded;
+        loaded.append(unicode::utf16ToUtf8(typed));
+        text.setDocument(loaded);
+        const std::u16string held = text.plainText();
+        for (const unsigned codePage : {1252u, 1251u}) {
+            const std::string saved = document::encodeForSave(unicode::utf16ToUtf8(held), {codePage});
+            const auto read = document::readDocument(
+                {reinterpret_cast<const std::uint8_t*>(saved.data()), saved.size()}, "rund.txt", codePage);
+            ASSERT_TRUE(std::holds_alternative<document::Document>(read));
+            text.setDocument(std::get<document::Document>(read));
+            EXPECT_EQ(text.plainText(), held) << round;
+        }
+    }
+    document::Document withNul;
+    withNul.append(std::string("a\0b", 3));
+    text.setDocument(withNul);
+    EXPECT_EQ(text.plainText(), u"a\uFFFDb");
 }

@@ -105,6 +105,7 @@ bool MainWindow::create(int showCommand) {
     applyLayout(dpiForWindow(window_));
 
     text1_.attach(controlHandle(ControlId::Text1), font_);
+    text1_.setPasteCheck([this](const std::u16string& pasted) { return logic_->Text1_Paste(pasted); });
     label1_.attach(controlHandle(ControlId::Label1));
     slider1_.attach(controlHandle(ControlId::Slider1));
     timer1_.attach(window_);

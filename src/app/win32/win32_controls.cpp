@@ -4,6 +4,8 @@
 #include <commdlg.h>
 #include <richedit.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "app/layout.h"
@@ -24,33 +26,6 @@ void copyFaceName(const std::wstring& face, WCHAR (&field)[LF_FACESIZE]) {
     std::size_t i = 0;
     for (; i < face.size() && i + 1 < LF_FACESIZE; ++i) field[i] = face[i];
     field[i] = L'\0';
-}
-
-CHARFORMAT2W charFormatOf(const document::TextFormat& format) {
-    CHARFORMAT2W cf{};
-    cf.cbSize = sizeof cf;
-    cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-    if (format.bold) cf.dwEffects |= CFE_BOLD;
-    if (format.italic) cf.dwEffects |= CFE_ITALIC;
-    if (format.underline) cf.dwEffects |= CFE_UNDERLINE;
-    if (format.strikeOut) cf.dwEffects |= CFE_STRIKEOUT;
-    if (format.pointSize > 0) {
-        cf.dwMask |= CFM_SIZE;
-        cf.yHeight = static_cast<LONG>(format.pointSize * 20.0 + 0.5);
-    }
-    if (format.color) {
-        cf.dwMask |= CFM_COLOR;
-        const std::uint32_t rgb = *format.color;
-        cf.crTextColor = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-    }
-    if (!format.fontFamily.empty()) {
-        const std::wstring face = toWide(format.fontFamily);
-        if (face.size() < LF_FACESIZE) {
-            cf.dwMask |= CFM_FACE;
-            copyFaceName(face, cf.szFaceName);
-        }
-    }
-    return cf;
 }
 
 }  // namespace
@@ -98,8 +73,32 @@ void RichEditText::setFont(HFONT font) {
     SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
 }
 
+bool RichEditText::pasteRefused() const {
+    if (!pasteAllowed_ || !IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(edit_)) return false;
+    std::u16string text;
+    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+            const std::size_t limit = GlobalSize(data) / sizeof(wchar_t);
+            std::size_t length = 0;
+            while (length < limit && units[length] != L'\0') ++length;
+            text.assign(units, units + length);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return !pasteAllowed_(text);
+}
+
 LRESULT CALLBACK RichEditText::watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self) {
+    // Pasting, by message or by key, is held to what the editor can show.
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool pasteKey =
+        message == WM_KEYDOWN && ((control && wParam == 'V') || (shift && !control && wParam == VK_INSERT));
+    if ((message == WM_PASTE || message == EM_PASTESPECIAL || pasteKey) &&
+        reinterpret_cast<RichEditText*>(self)->pasteRefused())
+        return 0;
     const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
     switch (message) {
         // Text put in by any program, this one or another: EN_CHANGE does not report all of these.
@@ -164,43 +163,123 @@ void RichEditText::clear() {
     ++revision_;
 }
 
-void RichEditText::setDocument(const document::Document& document) {
-    // The control ends paragraphs with CR; each run's range is counted in UTF-16 units.
-    struct Range {
-        LONG start;
-        LONG end;
-        const document::TextFormat* format;
-    };
-    std::wstring text;
-    std::vector<Range> ranges;
+namespace {
+
+// A formatted document as RTF, streamed into the control in one piece: the control reads it at once,
+// where setting the format of every run on its own costs a new layout each.
+std::string rtfOf(const document::Document& document) {
+    std::vector<std::string> fonts{std::string(layout::kMainFontFamily)};
+    std::vector<std::uint32_t> colors;
+    std::string body;
     bool afterCr = false;
     for (const document::TextRun& run : document.runs) {
-        const auto start = static_cast<LONG>(text.size());
-        for (char16_t unit : unicode::utf8ToUtf16(run.text)) {
+        const document::TextFormat& looks = run.format;
+        std::size_t font = 0;
+        if (!looks.fontFamily.empty()) {
+            font = std::find(fonts.begin(), fonts.end(), looks.fontFamily) - fonts.begin();
+            if (font == fonts.size()) fonts.push_back(looks.fontFamily);
+        }
+        body += "{\\f" + std::to_string(font);
+        body += "\\fs" + std::to_string(looks.pointSize > 0 ? static_cast<long>(looks.pointSize * 2.0 + 0.5)
+                                                            : long{layout::kMainFontPoints} * 2);
+        body += looks.bold ? "\\b" : "\\b0";
+        if (looks.italic) body += "\\i";
+        if (looks.underline) body += "\\ul";
+        if (looks.strikeOut) body += "\\strike";
+        if (looks.color) {
+            std::size_t color = std::find(colors.begin(), colors.end(), *looks.color) - colors.begin();
+            if (color == colors.size()) colors.push_back(*looks.color);
+            body += "\\cf" + std::to_string(color + 1);
+        }
+        body += ' ';
+        for (const char16_t unit : unicode::utf8ToUtf16(run.text)) {
+            // CR LF, CR and LF each end a paragraph.
             if (unit == u'\n' && afterCr) {
                 afterCr = false;
                 continue;
             }
             afterCr = unit == u'\r';
-            text.push_back(unit == u'\n' ? L'\r' : static_cast<wchar_t>(unit));
+            if (unit == u'\n' || unit == u'\r') {
+                body += "\\par\n";
+            } else if (unit == u'\t') {
+                body += "\\tab ";
+            } else if (unit == u'\\' || unit == u'{' || unit == u'}') {
+                body += '\\';
+                body += static_cast<char>(unit);
+            } else if (unit >= 0x20 && unit < 0x80) {
+                body += static_cast<char>(unit);
+            } else {
+                const char16_t shown = unit == 0 ? u'\uFFFD' : unit;  // the control cannot hold a NUL
+                body += "\\u" + std::to_string(static_cast<std::int16_t>(shown)) + "?";
+            }
         }
-        ranges.push_back({start, static_cast<LONG>(text.size()), &run.format});
+        body += '}';
     }
+    std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        rtf += "{\\f" + std::to_string(i) + "\\fnil ";
+        for (const char16_t unit : unicode::utf8ToUtf16(fonts[i])) {
+            if (unit < 0x80 && unit != u';' && unit != u'\\' && unit != u'{' && unit != u'}')
+                rtf += static_cast<char>(unit);
+            else
+                rtf += "\\u" + std::to_string(static_cast<std::int16_t>(unit)) + "?";
+        }
+        rtf += ";}";
+    }
+    rtf += "}{\\colortbl;";
+    for (const std::uint32_t rgb : colors) {
+        rtf += "\\red" + std::to_string((rgb >> 16) & 0xFF) + "\\green" + std::to_string((rgb >> 8) & 0xFF) +
+               "\\blue" + std::to_string(rgb & 0xFF) + ";";
+    }
+    return rtf + "}\n" + body + "}";
+}
 
+struct StreamSource {
+    const std::string* bytes;
+    std::size_t done;
+};
+
+DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* given) {
+    auto* source = reinterpret_cast<StreamSource*>(cookie);
+    const std::size_t count =
+        std::min<std::size_t>(static_cast<std::size_t>(wanted), source->bytes->size() - source->done);
+    std::memcpy(buffer, source->bytes->data() + source->done, count);
+    source->done += count;
+    *given = static_cast<LONG>(count);
+    return 0;
+}
+
+}  // namespace
+
+void RichEditText::setDocument(const document::Document& document) {
     SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
     const LRESULT eventMask = SendMessageW(edit_, EM_GETEVENTMASK, 0, 0);
     SendMessageW(edit_, EM_SETEVENTMASK, 0, 0);
-    setRawText(text);
-    applyDefaultFormat();
-    // Plain text takes the editor's own font; formatted documents bring theirs.
-    if (document.format != document::Format::PlainText) {
-        for (const Range& range : ranges) {
-            if (range.start == range.end) continue;
-            CHARRANGE selection{range.start, range.end};
-            SendMessageW(edit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&selection));
-            CHARFORMAT2W cf = charFormatOf(*range.format);
-            SendMessageW(edit_, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    if (document.format == document::Format::PlainText) {
+        // Plain text takes the editor's own font, in one piece; the control ends paragraphs with CR.
+        std::wstring text;
+        bool afterCr = false;
+        for (const document::TextRun& run : document.runs) {
+            for (char16_t unit : unicode::utf8ToUtf16(run.text)) {
+                if (unit == u'\n' && afterCr) {
+                    afterCr = false;
+                    continue;
+                }
+                afterCr = unit == u'\r';
+                // The control cannot hold a NUL (its text ends there): it shows as U+FFFD.
+                text.push_back(unit == u'\n' ? L'\r' : unit == 0 ? L'\uFFFD' : static_cast<wchar_t>(unit));
+            }
         }
+        setRawText(text);
+        applyDefaultFormat();
+    } else {
+        // A formatted document brings its own looks.
+        setRawText(L"");
+        applyDefaultFormat();
+        const std::string rtf = rtfOf(document);
+        StreamSource source{&rtf, 0};
+        EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&source), 0, &readStream};
+        SendMessageW(edit_, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
     }
     CHARRANGE caret{0, 0};
     SendMessageW(edit_, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&caret));

@@ -30,16 +30,23 @@ class RichEditText : public EditorControl {
 
     // EN_CHANGE arrived.
     void noteChange() { ++revision_; }
+    // Text about to be pasted (its plain text, CR LF between lines) is offered to `pasteAllowed`
+    // first; refused, it is not put in at all.
+    void setPasteCheck(std::function<bool(const std::u16string&)> pasteAllowed) {
+        pasteAllowed_ = std::move(pasteAllowed);
+    }
 
   private:
     static LRESULT CALLBACK watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                   DWORD_PTR self);
     void setRawText(const std::wstring& text);
     void applyDefaultFormat();
+    bool pasteRefused() const;
 
     HWND edit_ = nullptr;
     HFONT font_ = nullptr;
     std::uint64_t revision_ = 1;
+    std::function<bool(const std::u16string&)> pasteAllowed_;
 };
 
 // Label1 on a static control.
