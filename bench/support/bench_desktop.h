@@ -12,7 +12,7 @@
 namespace quill::testing {
 
 class ClientAlwaysInFront : public platform::WindowSystem {
-public:
+  public:
     static constexpr platform::WindowHandle kClient = 2;
 
     platform::WindowHandle desktopWindow() override { return 1; }
@@ -25,7 +25,9 @@ public:
         placement.showCmd = platform::kShowNormal;
         return true;
     }
-    bool setWindowPlacement(platform::WindowHandle, const platform::WindowPlacement&) override { return true; }
+    bool setWindowPlacement(platform::WindowHandle, const platform::WindowPlacement&) override {
+        return true;
+    }
     bool setForegroundWindow(platform::WindowHandle) override { return true; }
     bool bringWindowToTop(platform::WindowHandle) override { return true; }
     platform::WindowHandle foregroundWindow() override { return kClient; }
@@ -49,7 +51,7 @@ inline client::ClientList benchClientList() {
 
 // A timer the benchmark drives by hand: it never ticks by itself.
 class ManualTimer : public transfer::PacingTimer {
-public:
+  public:
     bool enabled() const override { return on; }
     void setEnabled(bool value) override { on = value; }
     int interval() const override { return 200; }

@@ -14,7 +14,8 @@ constexpr ControlId kNone = Frame1;
 constexpr std::array kMainControls{
     Control{Frame1, "Frame1", Frame, false, kNone, 120, 120, 6855, 5775,
             "Text der in den Client (Buch) übertragen werden soll", 0, true},
-    Control{Command1, "Command1", PushButton, false, kNone, 7080, 240, 1815, 375, "&Text übertragen", 1, true},
+    Control{Command1, "Command1", PushButton, false, kNone, 7080, 240, 1815, 375, "&Text übertragen", 1,
+            true},
     Control{Command2, "Command2", PushButton, false, kNone, 7080, 720, 1815, 375, "Text &löschen", 2, true},
     Control{Command3, "Command3", PushButton, false, kNone, 7080, 6000, 1815, 375, "E&xit", 3, true},
     Control{Command4, "Command4", PushButton, false, kNone, 7080, 5640, 1815, 255, "About", 4, true},
@@ -23,8 +24,8 @@ constexpr std::array kMainControls{
     Control{List1_2, "List1(2)", ListBox, false, kNone, 7080, 3360, 1815, 300, "", 7, false},
     Control{Text1, "Text1", RichEdit, true, Frame1, 120, 240, 6615, 5415, "", 8, true},
     Control{Frame2, "Frame2", Frame, false, kNone, 120, 5760, 6855, 615, "", 9, true},
-    Control{Label1, "Label1", Label, true, Frame2, 120, 240, 3855, 255, "Delay von Zeichen zu Zeichen (0,2s)", 10,
-            true},
+    Control{Label1, "Label1", Label, true, Frame2, 120, 240, 3855, 255, "Delay von Zeichen zu Zeichen (0,2s)",
+            10, true},
     Control{Slider1, "Slider1", Slider, true, Frame2, 3960, 240, 2775, 255, "", 11, true},
 };
 
@@ -82,12 +83,24 @@ constexpr std::array kAboutDrawing{
 
 }  // namespace
 
-std::span<const Control> mainControls() { return kMainControls; }
-std::span<const ControlId> mainFocusOrder() { return kFocusOrder; }
-std::span<const MenuItem> mainMenu() { return kMenu; }
-std::span<const Drawing> mainDrawing() { return kDrawing; }
-std::span<const Control> aboutControls() { return kAboutControls; }
-std::span<const Drawing> aboutDrawing() { return kAboutDrawing; }
+std::span<const Control> mainControls() {
+    return kMainControls;
+}
+std::span<const ControlId> mainFocusOrder() {
+    return kFocusOrder;
+}
+std::span<const MenuItem> mainMenu() {
+    return kMenu;
+}
+std::span<const Drawing> mainDrawing() {
+    return kDrawing;
+}
+std::span<const Control> aboutControls() {
+    return kAboutControls;
+}
+std::span<const Drawing> aboutDrawing() {
+    return kAboutDrawing;
+}
 
 const Control& control(ControlId id) {
     for (const Control& c : kMainControls)

@@ -16,7 +16,9 @@ using qt::FrmAbout;
 
 namespace {
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 QList<FrmAbout*> openDialogs() {
     QList<FrmAbout*> dialogs;
@@ -64,7 +66,8 @@ class AboutDialogTest : public QObject {
             QVERIFY2(widget, control.name.data());
             const expected::Rect& r = control.rect;
             if (at96) QCOMPARE(widget->geometry(), QRect(r.left, r.top, r.width, r.height));
-            if (auto* button = qobject_cast<QPushButton*>(widget)) QCOMPARE(button->text(), qs(control.caption));
+            if (auto* button = qobject_cast<QPushButton*>(widget))
+                QCOMPARE(button->text(), qs(control.caption));
             auto* label = qobject_cast<QLabel*>(widget);
             if (!label) continue;
             if (control.name == "picIcon") {

@@ -1,21 +1,21 @@
 // The task-bar progress as a task bar sees it: Update signals on a private session bus.
+#include "app/qt/launcher_progress.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "app/qt/launcher_progress.h"
-
 using namespace quill;
 using State = transfer::TransferProgress::State;
 
 class UpdateListener : public QObject {
     Q_OBJECT
-public:
+  public:
     QList<QVariantMap> updates;
     QStringList uris;
-public slots:
+  public slots:
     void onUpdate(const QString& uri, const QVariantMap& properties) {
         uris << uri;
         updates << properties;
@@ -27,10 +27,10 @@ class LauncherProgressTest : public QObject {
     QProcess daemon_;
     QString address_;
 
-private slots:
+  private slots:
     void initTestCase() {
-        daemon_.start(QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+        daemon_.start(QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                      QStringLiteral("--print-address=1")});
         QVERIFY2(daemon_.waitForStarted(5000), "dbus-daemon did not start");
         QTRY_VERIFY_WITH_TIMEOUT(daemon_.canReadLine(), 5000);
         address_ = QString::fromUtf8(daemon_.readLine()).trimmed();

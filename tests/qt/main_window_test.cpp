@@ -26,7 +26,9 @@ using qt::FrmMain;
 
 namespace {
 
-QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // Remembers whether the main window was on screen when each message box came up.
 class ProbingMessages : public testing::FakeMessages {
@@ -263,7 +265,8 @@ class MainWindowTest : public QObject {
         QFETCH(QString, half);
         qt::QtProgramServices services(locale);
         QVERIFY(open(services));
-        QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0,2s)"));  // before any move
+        QCOMPARE(window->label1()->text(),
+                 QString("Delay von Zeichen zu Zeichen (0,2s)"));  // before any move
         QTest::keyClick(window->slider1(), Qt::Key_End);
         QCOMPARE(window->label1()->text(), half);
         QCOMPARE(window->timer1().interval(), 500);

@@ -7,7 +7,8 @@ namespace quill::testing {
 
 // Lines separated by "\n" here; editors hand it on with CR LF.
 inline constexpr std::string_view kAcceptanceText =
-    "Grüße aus Öl-Ärger: ÄÖÜ äöü ß, Preis 12 € \xE2\x80\x9E" "Anführung\xE2\x80\x9C \xE2\x80\x9Asingle\xE2\x80\x98 "
+    "Grüße aus Öl-Ärger: ÄÖÜ äöü ß, Preis 12 € \xE2\x80\x9E"
+    "Anführung\xE2\x80\x9C \xE2\x80\x9Asingle\xE2\x80\x98 "
     "\xE2\x80\x9Cquoted\xE2\x80\x9D\n"
     "Tottasten: ^ ` \xC2\xB4 ~ und â è é ñ\n"
     "Symbole: 1+1=2 a^b 50% ~x (rund) {geschweift} [eckig] <> | \\ @ # $ & * _ ' \" ! ? ; :\n"

@@ -36,7 +36,9 @@ struct MenuLine {
 };
 
 // A 96-DPI length at another DPI, rounded half up.
-constexpr int scaled(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
+constexpr int scaled(int pixels, int dpi) {
+    return (pixels * dpi + 48) / 96;
+}
 
 // --- FrmMain ---------------------------------------------------------------------------------------
 

@@ -12,13 +12,14 @@
 namespace quill::testing {
 
 class FakeEditor : public app::EditorControl {
-public:
+  public:
     std::u16string plainText() const override { return text_; }
     std::uint64_t revision() const override { return revision_; }
     void clear() override { setText(u""); }
     void setDocument(const document::Document& document) override {
         lastDocument = document;
-        setText(unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(document.plainText()))));
+        setText(
+            unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(document.plainText()))));
     }
     void setText(std::u16string text) {
         text_ = std::move(text);
@@ -27,25 +28,25 @@ public:
     void setUtf8(const std::string& text) { setText(unicode::utf8ToUtf16(text)); }
     std::optional<document::Document> lastDocument;
 
-private:
+  private:
     std::u16string text_;
     std::uint64_t revision_ = 1;
 };
 
 class FakeLabel : public app::LabelControl {
-public:
+  public:
     void setCaption(const std::string& text) override { caption = text; }
     std::string caption = "Delay von Zeichen zu Zeichen (0,2s)";
 };
 
 class FakeSlider : public app::SliderControl {
-public:
+  public:
     int value() const override { return current; }
     int current = 2;
 };
 
 class FakeTimer : public app::TimerControl {
-public:
+  public:
     bool enabled() const override { return on; }
     void setEnabled(bool value) override { on = value; }
     int interval() const override { return ms; }
@@ -60,13 +61,13 @@ struct ShownMessage {
 };
 
 class FakeMessages : public app::MessageBoxes {
-public:
+  public:
     void show(const std::string& text, const std::string& title) override { shown.push_back({text, title}); }
     std::vector<ShownMessage> shown;
 };
 
 class FakeFileDialog : public app::FileDialog {
-public:
+  public:
     std::optional<std::filesystem::path> showOpen(const app::FileDialogRequest& request) override {
         requests.push_back(request);
         return answer;
@@ -80,13 +81,13 @@ public:
 };
 
 class FakeAbout : public app::AboutDialogHost {
-public:
+  public:
     void showAbout() override { ++shown; }
     int shown = 0;
 };
 
 class FakeProgram : public app::ProgramServices {
-public:
+  public:
     void endProgram() override { ++ended; }
     std::filesystem::path applicationDirectory() const override { return directory; }
     std::string decimalSeparator() const override { return separator; }

@@ -20,7 +20,8 @@ platform::WindowHandle FakeDesktop::addWindowOnTop(const std::string& title, pla
     return handle;
 }
 
-void FakeDesktop::addWindowWithHandle(WindowHandle handle, const std::string& title, platform::ProcessId pid) {
+void FakeDesktop::addWindowWithHandle(WindowHandle handle, const std::string& title,
+                                      platform::ProcessId pid) {
     FakeWindow w;
     w.handle = handle;
     w.title = title;
@@ -35,12 +36,16 @@ void FakeDesktop::closeWindow(WindowHandle handle) {
     if (foreground_ == handle) foreground_ = 0;
 }
 
-void FakeDesktop::setTitle(WindowHandle handle, const std::string& title) { windows_.at(handle).title = title; }
+void FakeDesktop::setTitle(WindowHandle handle, const std::string& title) {
+    windows_.at(handle).title = title;
+}
 void FakeDesktop::minimize(WindowHandle handle) {
     windows_.at(handle).placement.showCmd = platform::kShowMinimized;
     if (foreground_ == handle) foreground_ = 0;
 }
-void FakeDesktop::maximize(WindowHandle handle) { windows_.at(handle).placement.showCmd = platform::kShowMaximized; }
+void FakeDesktop::maximize(WindowHandle handle) {
+    windows_.at(handle).placement.showCmd = platform::kShowMaximized;
+}
 
 WindowHandle FakeDesktop::desktopWindow() {
     record("GetDesktopWindow()");
@@ -111,9 +116,13 @@ bool FakeDesktop::bringWindowToTop(WindowHandle window) {
     return true;
 }
 
-WindowHandle FakeDesktop::foregroundWindow() { return foreground_; }
+WindowHandle FakeDesktop::foregroundWindow() {
+    return foreground_;
+}
 
-bool FakeDesktop::isWindow(WindowHandle window) { return windows_.contains(window); }
+bool FakeDesktop::isWindow(WindowHandle window) {
+    return windows_.contains(window);
+}
 
 bool FakeDesktop::sendCharacter(char32_t character) {
     record("SendCharacter(" + std::to_string(static_cast<std::uint32_t>(character)) + ")");

@@ -19,14 +19,15 @@ struct FakeWindow {
 };
 
 class FakeDesktop : public platform::WindowSystem {
-public:
+  public:
     static constexpr platform::WindowHandle kDesktop = 0x10010;
 
     // Adds a window at the bottom of the z-order; returns its handle.
     platform::WindowHandle addWindow(const std::string& title, platform::ProcessId pid = 1000);
     // Adds a window on top of the z-order.
     platform::WindowHandle addWindowOnTop(const std::string& title, platform::ProcessId pid = 1000);
-    void addWindowWithHandle(platform::WindowHandle handle, const std::string& title, platform::ProcessId pid);
+    void addWindowWithHandle(platform::WindowHandle handle, const std::string& title,
+                             platform::ProcessId pid);
     void closeWindow(platform::WindowHandle handle);
     void setTitle(platform::WindowHandle handle, const std::string& title);
     void minimize(platform::WindowHandle handle);
@@ -49,14 +50,15 @@ public:
     platform::ProcessId windowProcessId(platform::WindowHandle window) override;
     platform::WindowHandle findWindowByTitle(const std::string& title) override;
     bool getWindowPlacement(platform::WindowHandle window, platform::WindowPlacement& placement) override;
-    bool setWindowPlacement(platform::WindowHandle window, const platform::WindowPlacement& placement) override;
+    bool setWindowPlacement(platform::WindowHandle window,
+                            const platform::WindowPlacement& placement) override;
     bool setForegroundWindow(platform::WindowHandle window) override;
     bool bringWindowToTop(platform::WindowHandle window) override;
     platform::WindowHandle foregroundWindow() override;
     bool isWindow(platform::WindowHandle window) override;
     bool sendCharacter(char32_t character) override;
 
-private:
+  private:
     void record(const std::string& call) { calls.push_back(call); }
     std::map<platform::WindowHandle, FakeWindow> windows_;
     std::vector<platform::WindowHandle> zOrder_;  // topmost first

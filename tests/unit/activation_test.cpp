@@ -1,6 +1,7 @@
+#include "client/activation.h"
+
 #include <gtest/gtest.h>
 
-#include "client/activation.h"
 #include "support/fake_desktop.h"
 
 using namespace quill;
@@ -11,7 +12,8 @@ TEST(Activation, MissingWindowFailsAfterOnlyThePlacementRead) {
     for (platform::WindowHandle handle : {0u, 0x4242u}) {
         desktop.calls.clear();
         EXPECT_FALSE(client::ActivateWindow(desktop, handle));
-        EXPECT_EQ(desktop.calls, std::vector<std::string>{"GetWindowPlacement(" + std::to_string(handle) + ")"});
+        EXPECT_EQ(desktop.calls,
+                  std::vector<std::string>{"GetWindowPlacement(" + std::to_string(handle) + ")"});
     }
 }
 
@@ -39,9 +41,9 @@ TEST(Activation, NormalAndMaximisedWindowsAreBroughtToFrontNotRestored) {
 
     EXPECT_TRUE(client::ActivateWindow(desktop, client));
     const std::string id = std::to_string(client);
-    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"GetWindowPlacement(" + id + ")",
-                                                       "SetForegroundWindow(" + id + ")",
-                                                       "BringWindowToTop(" + id + ")"}));
+    EXPECT_EQ(desktop.calls,
+              (std::vector<std::string>{"GetWindowPlacement(" + id + ")", "SetForegroundWindow(" + id + ")",
+                                        "BringWindowToTop(" + id + ")"}));
     EXPECT_EQ(desktop.window(client).placement.showCmd, platform::kShowMaximized);
     EXPECT_EQ(desktop.foregroundWindow(), client);
     EXPECT_EQ(desktop.zOrder().front(), client);

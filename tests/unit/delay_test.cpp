@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "transfer/delay.h"
+
+#include <gtest/gtest.h>
 
 using namespace quill::transfer;
 

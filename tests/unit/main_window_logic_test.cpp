@@ -1,9 +1,10 @@
+#include "app/main_window_logic.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "app/main_window_logic.h"
 #include "core/unicode.h"
 #include "support/fake_controls.h"
 #include "support/fake_desktop.h"
@@ -82,7 +83,8 @@ TEST_F(MainWindow, TextSavedInTheSystemsCodePageOpensAgainUnchanged) {
     const std::pair<unsigned, const char*> cases[] = {
         {1251, "Съешь же ещё\r\nэтих булок"}, {1253, "Καλημέρα κόσμε"}, {1250, "Zażółć gęślą jaźń"}};
     for (const auto& [codePage, text] : cases) {
-        app::FrmMainLogic windows{desktop, {text1, label1, slider1, timer1, messages, cd, about, program},
+        app::FrmMainLogic windows{desktop,
+                                  {text1, label1, slider1, timer1, messages, cd, about, program},
                                   document::SaveEncoding{codePage}};
         cd.answer = tempFile("cp" + std::to_string(codePage) + ".txt");
         text1.setUtf8(text);

@@ -13,12 +13,12 @@ TEST(Unicode, RoundTripsEveryPlaneThroughAllThreeEncodings) {
 }
 
 TEST(Unicode, BrokenInputBecomesReplacementCharactersNotSilence) {
-    EXPECT_EQ(utf8ToUtf32("a\xC3"), U"a\uFFFD");                // truncated sequence
-    EXPECT_EQ(utf8ToUtf32("\xC0\xAF"), U"\uFFFD\uFFFD");        // overlong
+    EXPECT_EQ(utf8ToUtf32("a\xC3"), U"a\uFFFD");                    // truncated sequence
+    EXPECT_EQ(utf8ToUtf32("\xC0\xAF"), U"\uFFFD\uFFFD");            // overlong
     EXPECT_EQ(utf8ToUtf32("\xED\xA0\x80"), U"\uFFFD\uFFFD\uFFFD");  // encoded surrogate
-    EXPECT_EQ(utf16ToUtf32(u"\xD800x"), U"\uFFFDx");            // lone high surrogate
-    EXPECT_EQ(utf16ToUtf32(u"\xDC00"), U"\uFFFD");              // lone low surrogate
-    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));              // above U+10FFFF
+    EXPECT_EQ(utf16ToUtf32(u"\xD800x"), U"\uFFFDx");                // lone high surrogate
+    EXPECT_EQ(utf16ToUtf32(u"\xDC00"), U"\uFFFD");                  // lone low surrogate
+    EXPECT_FALSE(isValidUtf8("\xF4\x90\x80\x80"));                  // above U+10FFFF
     EXPECT_TRUE(isValidUtf8("Grüße \xF0\x9F\x98\x80"));
     EXPECT_EQ(codePointCount("Grüße"), 5u);
 }

@@ -43,14 +43,19 @@ int failures = 0;
 
 void check(bool ok, const std::string& what) {
     std::string line;
-    for (char c : what) line += c == '\n' ? std::string(" / ") : c == '\r' ? std::string() : std::string(1, c);
+    for (char c : what)
+        line += c == '\n' ? std::string(" / ") : c == '\r' ? std::string() : std::string(1, c);
     std::printf("%s %s\n", ok ? "ok  " : "FAIL", line.c_str());
     std::fflush(stdout);
     if (!ok) ++failures;
 }
 
-std::string show(long long value) { return std::to_string(value); }
-std::wstring wide(std::string_view text) { return toWide(std::string(text)); }
+std::string show(long long value) {
+    return std::to_string(value);
+}
+std::wstring wide(std::string_view text) {
+    return toWide(std::string(text));
+}
 
 bool waitFor(const std::function<bool()>& condition, int milliseconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
@@ -146,7 +151,8 @@ void checkPlace(HWND parent, HWND child, const expected::Rect& r, int dpi, std::
 
 void click(HWND main, std::string_view name) {
     const HWND button = controlOf(main, name);
-    PostMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
 }
 
 void setSlider(HWND main, int value) {
@@ -223,9 +229,11 @@ void checkMessageBox(std::string_view title, std::string_view text) {
     if (!box) return;
     // The message box's text is its static control 0xFFFF; an icon would be 0x14.
     check(textOf(GetDlgItem(box, 0xFFFF)) == wide(text), "it reads: " + std::string(text));
-    check(GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL) && !GetDlgItem(box, IDYES) && !GetDlgItem(box, 0x14),
+    check(GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL) && !GetDlgItem(box, IDYES) &&
+              !GetDlgItem(box, 0x14),
           "OK only, no icon");
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
     check(waitFor([&] { return !IsWindow(box); }, 5000), "OK closes it");
 }
 
@@ -268,11 +276,14 @@ int window() {
         check(handle != nullptr, name + " exists");
         if (!handle) continue;
         if (name.starts_with("Frame") || name.starts_with("Command") || name == "Label1")
-            check(textOf(handle) == wide(control.caption), name + " reads \"" + std::string(control.caption) + "\"");
-        check((IsWindowVisible(handle) != FALSE) == control.shown, name + (control.shown ? " shown" : " hidden"));
+            check(textOf(handle) == wide(control.caption),
+                  name + " reads \"" + std::string(control.caption) + "\"");
+        check((IsWindowVisible(handle) != FALSE) == control.shown,
+              name + (control.shown ? " shown" : " hidden"));
         checkPlace(main, handle, control.rect, dpi, control.name);
     }
-    check(_wcsicmp(classOf(controlOf(main, "Text1")).c_str(), MSFTEDIT_CLASS) == 0, "Text1 is a RichEdit 4.1");
+    check(_wcsicmp(classOf(controlOf(main, "Text1")).c_str(), MSFTEDIT_CLASS) == 0,
+          "Text1 is a RichEdit 4.1");
     check(textOf(controlOf(main, "Text1")).empty(), "Text1 starts empty");
     const HWND slider = controlOf(main, "Slider1");
     check(classOf(slider) == TRACKBAR_CLASSW && SendMessageW(slider, TBM_GETRANGEMIN, 0, 0) == 0 &&
@@ -292,7 +303,8 @@ int window() {
     const HWND label = controlOf(main, "Label1");
     for (int value : {5, 0, 1, 2}) {
         setSlider(main, value);
-        const std::wstring tenths = value == 0 ? L"0" : L"0" + std::wstring(separator) + std::to_wstring(value);
+        const std::wstring tenths =
+            value == 0 ? L"0" : L"0" + std::wstring(separator) + std::to_wstring(value);
         check(textOf(label) == L"Delay von Zeichen zu Zeichen (" + tenths + L"s)",
               "slider at " + show(value) + ": \"" + fromWide(textOf(label)) + "\"");
     }
@@ -311,7 +323,8 @@ int aboutDialog() {
     check(dialog != nullptr, "\"About\" opens \"Info zu Quillpost\"");
     if (!dialog) return 1;
     SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);  // the second click is through
-    check(topLevelWindowsTitled(wide(expected::kAboutCaption)).size() == 1, "two clicks leave one About dialog");
+    check(topLevelWindowsTitled(wide(expected::kAboutCaption)).size() == 1,
+          "two clicks leave one About dialog");
 
     const int dpi = dpiOf(dialog);
     // The children, created in tab order.
@@ -320,8 +333,9 @@ int aboutDialog() {
         check(child != nullptr, std::string(control.name) + " exists");
         if (!child) break;
         if (control.name != "picIcon")
-            check(textOf(child) == wide(control.caption), std::string(control.name) + " reads \"" +
-                                                             std::string(control.caption.substr(0, 40)) + "\"");
+            check(
+                textOf(child) == wide(control.caption),
+                std::string(control.name) + " reads \"" + std::string(control.caption.substr(0, 40)) + "\"");
         checkPlace(dialog, child, control.rect, dpi, control.name);
         child = GetWindow(child, GW_HWNDNEXT);
     }
@@ -416,10 +430,10 @@ int files() {
     // Save: the editor's plain text, in the ANSI code page, lines with CR LF. Saving again under the
     // same name replaces the file without a question.
     std::ofstream(std::filesystem::path(saved), std::ios::binary) << "eine alte Datei, die ersetzt wird";
-    const std::pair<const wchar_t*, const char*> saves[] = {
-        {L"Zeile 1\r\nGr\u00fc\u00dfe \u20ac", "Zeile 1\r\nGr\xFC\xDF"
-                                              "e \x80"},
-        {L"Ersetzt", "Ersetzt"}};
+    const std::pair<const wchar_t*, const char*> saves[] = {{L"Zeile 1\r\nGr\u00fc\u00dfe \u20ac",
+                                                             "Zeile 1\r\nGr\xFC\xDF"
+                                                             "e \x80"},
+                                                            {L"Ersetzt", "Ersetzt"}};
     for (const auto& [text, bytes] : saves) {
         setText(main, text);
         menu(main, kMenuSpeichern);
@@ -432,13 +446,14 @@ int files() {
                 return written == expected || written == expected + "\r\n";
             },
             5000);
-        check(replaced, "the file holds the editor's text in code page 1252 with CR LF (" + show(written.size()) +
-                            " bytes)");
+        check(replaced, "the file holds the editor's text in code page 1252 with CR LF (" +
+                            show(written.size()) + " bytes)");
     }
 
     // Open: a rich-text file comes in with its text; cancelling leaves the editor as it is.
     std::ofstream(std::filesystem::path(rtf), std::ios::binary)
-        << "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\f0 Fett: {\\b dick}\\par zweite Zeile \\'e4\\'f6\\'fc}";
+        << "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\f0 Fett: {\\b dick}\\par zweite Zeile "
+           "\\'e4\\'f6\\'fc}";
     const std::string loaded = "Fett: dick\nzweite Zeile \xC3\xA4\xC3\xB6\xC3\xBC";
     menu(main, kMenuOeffnen);
     check(chooseInDialog(expected::kOpenTitle, rtf), "a file chosen in the open dialog");
@@ -474,7 +489,8 @@ int keys() {
     check(waitFor([&] { return textOf(editor) == L"\t"; }, 5000) && focusOf(main) == editor,
           "Tab in the editor types a tab and stays");
     press(VK_CONTROL, VK_TAB);
-    check(waitFor([&] { return focusOf(main) == controlOf(main, "Slider1"); }, 5000), "Ctrl+Tab leaves to Slider1");
+    check(waitFor([&] { return focusOf(main) == controlOf(main, "Slider1"); }, 5000),
+          "Ctrl+Tab leaves to Slider1");
     check(focusControl(main, editor), "the editor has the focus");
     keyEvent(VK_SHIFT, true);
     press(VK_CONTROL, VK_TAB);
@@ -482,12 +498,14 @@ int keys() {
     check(waitFor([&] { return focusOf(main) == controlOf(main, "Command4"); }, 5000),
           "Ctrl+Shift+Tab leaves back to Command4");
 
-    const std::pair<char, std::string_view> dialogs[] = {{'O', expected::kOpenTitle}, {'S', expected::kSaveTitle}};
+    const std::pair<char, std::string_view> dialogs[] = {{'O', expected::kOpenTitle},
+                                                         {'S', expected::kSaveTitle}};
     for (const auto& [key, title] : dialogs) {
         setText(main, L"bleibt");
         check(focusControl(main, editor), "the editor has the focus");
         press(VK_CONTROL, static_cast<WORD>(key));
-        check(chooseInDialog(title, L""), std::string("Ctrl+") + key + " opens \"" + std::string(title) + "\"");
+        check(chooseInDialog(title, L""),
+              std::string("Ctrl+") + key + " opens \"" + std::string(title) + "\"");
         check(textOf(editor) == L"bleibt", "cancelled: the editor is untouched");
     }
 
@@ -522,13 +540,15 @@ int closeWithAbout() {
     check(dialog != nullptr, "About is open");
     PostMessageW(main, WM_CLOSE, 0, 0);
     check(waitFor([&] { return !IsWindow(main); }, 5000), "the close box closes the main window");
-    check(!waitForExit(process, 500) && dialog && IsWindow(dialog), "the program goes on while About is open");
+    check(!waitForExit(process, 500) && dialog && IsWindow(dialog),
+          "the program goes on while About is open");
     if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
     check(waitForExit(process, 10000), "closing About too ends the program");
     return failures;
 }
 
-int type(const std::wstring& outputFile, const std::string& layoutName, bool fast, std::string_view receiverTitle) {
+int type(const std::wstring& outputFile, const std::string& layoutName, bool fast,
+         std::string_view receiverTitle) {
     const HWND main = findMain();
     if (!main) return 1;
     const HWND receiver = findTopLevel(receiverTitle, 5000);
@@ -539,7 +559,8 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     // The keyboard layout of the receiver's thread: German 0407 or US 0409.
     const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(receiver, nullptr));
     const auto language = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(layout) & 0xFFFF);
-    check(language == (layoutName == "de" ? 0x0407u : 0x0409u), "the receiver's keyboard layout is " + layoutName);
+    check(language == (layoutName == "de" ? 0x0407u : 0x0409u),
+          "the receiver's keyboard layout is " + layoutName);
 
     const HWND list = controlOf(main, "List1(1)");
     wchar_t recorded[256] = {};
@@ -547,7 +568,8 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     check(SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && wide(receiverTitle) == recorded,
           "List1(1) holds the client's title: " + fromWide(recorded));
 
-    const std::string expected = fast ? std::string(testing::kAcceptanceText) : "hallo Welt\nzeile zwei: Grüße, €";
+    const std::string expected =
+        fast ? std::string(testing::kAcceptanceText) : "hallo Welt\nzeile zwei: Grüße, €";
     std::string withCrLf;
     for (char c : expected) withCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     setText(main, toWide(withCrLf));
@@ -560,14 +582,16 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     click(main, "Command1");
     if (!fast) {
         // The user holds Shift down while the text goes out: lower-case letters must stay lower case.
-        check(waitFor([&] { return GetForegroundWindow() == receiver; }, 5000), "the receiver comes to the front");
+        check(waitFor([&] { return GetForegroundWindow() == receiver; }, 5000),
+              "the receiver comes to the front");
         keyEvent(VK_LSHIFT, true);
     }
     std::string received;
     const bool complete = waitFor(
         [&] {
             if (fast)
-                for (int i = 0; i < 8; ++i) SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr);
+                for (int i = 0; i < 8; ++i)
+                    SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr);
             received = readBytes(outputFile);
             return received.size() >= expected.size();
         },
@@ -613,7 +637,8 @@ int clearWhileTyping(const std::wstring& outputFile) {
     const std::size_t stopped = readBytes(outputFile).size();
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
     const std::string after = readBytes(outputFile);
-    check(after.size() == stopped && after.find('y') == std::string::npos, "nothing more is typed after Alt+L");
+    check(after.size() == stopped && after.find('y') == std::string::npos,
+          "nothing more is typed after Alt+L");
     return failures;
 }
 

@@ -30,7 +30,8 @@ class MainWindowTest : public ::testing::Test {
         // A client is running, so Form_Load shows no warning.
         desktop = new quill::testing::FakeDesktop;
         desktop->addWindow("Ultima Online - Test");
-        window = new app::win32::MainWindow(GetModuleHandleW(nullptr), *desktop, [] {}, [] {});
+        window = new app::win32::MainWindow(
+            GetModuleHandleW(nullptr), *desktop, [] {}, [] {});
         ASSERT_TRUE(window->create(SW_SHOWNOACTIVATE));
         UpdateWindow(window->handle());
     }
@@ -93,7 +94,8 @@ TEST_F(MainWindowTest, EveryControlUsesTheWindowsFont) {
 TEST_F(MainWindowTest, MenuTreeWithShortcutsAndNothingCheckedOrGreyed) {
     const HMENU bar = GetMenu(window->handle());
     ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(expected::kMenuBar.size()));
-    for (UINT i = 0; i < expected::kMenuBar.size(); ++i) EXPECT_EQ(menuText(bar, i), toWide(expected::kMenuBar[i]));
+    for (UINT i = 0; i < expected::kMenuBar.size(); ++i)
+        EXPECT_EQ(menuText(bar, i), toWide(expected::kMenuBar[i]));
     EXPECT_TRUE(GetSubMenu(bar, 1) == nullptr && GetSubMenu(bar, 2) == nullptr);
     const HMENU datei = GetSubMenu(bar, 0);
     ASSERT_EQ(GetMenuItemCount(datei), static_cast<int>(expected::kDateiMenu.size()));
@@ -135,7 +137,8 @@ TEST_F(MainWindowTest, AboutTextsAreBlackInAnyTheme) {
         GetClassNameW(child, className, 32);
         if (_wcsicmp(className, L"Static") != 0) continue;
         const HDC dc = GetDC(child);
-        SendMessageW(about.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(child));
+        SendMessageW(about.handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                     reinterpret_cast<LPARAM>(child));
         EXPECT_EQ(GetTextColor(dc), RGB(0, 0, 0));
         ReleaseDC(child, dc);
         ++labels;

@@ -32,8 +32,8 @@ void skipTaskBar([[maybe_unused]] QWidget& dialog) {
     const auto window = static_cast<Window>(dialog.winId());
     const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
     const Atom skip = XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False);
-    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeAppend, reinterpret_cast<const unsigned char*>(&skip),
-                    1);
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeAppend,
+                    reinterpret_cast<const unsigned char*>(&skip), 1);
     XFlush(display);
 #endif
 }
