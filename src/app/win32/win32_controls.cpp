@@ -74,14 +74,28 @@ void RichEditText::setFont(HFONT font) {
 }
 
 bool RichEditText::pasteRefused() const {
-    if (!pasteAllowed_ || !IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(edit_)) return false;
+    // The plain text on the clipboard; RTF only: its lines are counted from its paragraph marks.
+    const UINT rtfFormat = RegisterClipboardFormatW(L"Rich Text Format");
+    const bool plain = IsClipboardFormatAvailable(CF_UNICODETEXT);
+    if (!pasteAllowed_ || !(plain || IsClipboardFormatAvailable(rtfFormat)) || !OpenClipboard(edit_))
+        return false;
     std::u16string text;
-    if (const HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
-            const std::size_t limit = GlobalSize(data) / sizeof(wchar_t);
-            std::size_t length = 0;
-            while (length < limit && units[length] != L'\0') ++length;
-            text.assign(units, units + length);
+    if (const HANDLE data = GetClipboardData(plain ? CF_UNICODETEXT : rtfFormat)) {
+        const std::size_t bytes = GlobalSize(data);
+        if (const void* locked = GlobalLock(data)) {
+            if (plain) {
+                const auto* units = static_cast<const wchar_t*>(locked);
+                std::size_t length = 0;
+                while (length < bytes / sizeof(wchar_t) && units[length] != L'\0') ++length;
+                text.assign(units, units + length);
+            } else {
+                const std::string_view rtf(static_cast<const char*>(locked), bytes);
+                for (std::size_t at = rtf.find("\\par"); at != std::string_view::npos;
+                     at = rtf.find("\\par", at + 4)) {
+                    const char next = at + 4 < rtf.size() ? rtf[at + 4] : ' ';
+                    if (!(next >= 'a' && next <= 'z')) text += u'\n';  // \par, not \pard
+                }
+            }
             GlobalUnlock(data);
         }
     }
