@@ -36,6 +36,7 @@ xdotool type --delay 20 ' @ {[]} \ | ~ +*#'
 xdotool key Tab Return
 xdotool key dead_circumflex e dead_acute e dead_grave a dead_circumflex space
 xdotool type --delay 60 ' 你好 Ελληνικά Съешь 📜 Ende.'
+xdotool key KP_Enter x BackSpace
 
-expected=$'Grüße aus Öl: ÄÖÜ äöü ß € @ {[]} \\ | ~ +*#\t\nêéà^ 你好 Ελληνικά Съешь 📜 Ende.'
+expected=$'Grüße aus Öl: ÄÖÜ äöü ß € @ {[]} \\ | ~ +*#\t\nêéà^ 你好 Ελληνικά Съешь 📜 Ende.\nx\b'
 expect_record "$record" "$expected" || exit 1
