@@ -67,21 +67,13 @@ TEST_F(MainWindow, CancelledDialogsDoNothingEvenAfterAnEarlierSave) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
+// Saved and opened again, the text is the same: as UTF-8 on Linux (code page 0); on Windows in the
+// system's ANSI code page where it fits, read back in that code page, not as Latin-1.
 TEST_F(MainWindow, SavedTextOpensAgainUnchanged) {
-    const auto path = tempFile("rund.txt");
-    text1.setUtf8("Grüße\r\nzweite Zeile");
-    cd.answer = path;
-    form.mnu_datei_speichern_Click();
-    text1.clear();
-    form.mnu_datei_oeffnen_Click();
-    EXPECT_EQ(text1.plainText(), u"Grüße\r\nzweite Zeile");
-}
-
-// On Windows the text is saved in the system's ANSI code page where it fits, and must read back
-// in that code page, not as Latin-1.
-TEST_F(MainWindow, TextSavedInTheSystemsCodePageOpensAgainUnchanged) {
-    const std::pair<unsigned, const char*> cases[] = {
-        {1251, "Съешь же ещё\r\nэтих булок"}, {1253, "Καλημέρα κόσμε"}, {1250, "Zażółć gęślą jaźń"}};
+    const std::pair<unsigned, const char*> cases[] = {{0, "Grüße\r\nzweite Zeile"},
+                                                      {1251, "Съешь же ещё\r\nэтих булок"},
+                                                      {1253, "Καλημέρα κόσμε"},
+                                                      {1250, "Zażółć gęślą jaźń"}};
     for (const auto& [codePage, text] : cases) {
         app::FrmMainLogic windows{desktop,
                                   {text1, label1, slider1, timer1, messages, cd, about, program},
@@ -89,8 +81,9 @@ TEST_F(MainWindow, TextSavedInTheSystemsCodePageOpensAgainUnchanged) {
         cd.answer = tempFile("cp" + std::to_string(codePage) + ".txt");
         text1.setUtf8(text);
         windows.mnu_datei_speichern_Click();
-        ASSERT_EQ(std::filesystem::file_size(*cd.answer), unicode::utf8ToUtf32(text).size())
-            << "one byte per character in code page " << codePage;
+        if (codePage != 0) {  // one byte a character; UTF-8 has no fixed number
+            EXPECT_EQ(std::filesystem::file_size(*cd.answer), unicode::utf8ToUtf32(text).size()) << codePage;
+        }
         text1.clear();
         windows.mnu_datei_oeffnen_Click();
         EXPECT_EQ(unicode::utf16ToUtf8(text1.plainText()), text) << codePage;
