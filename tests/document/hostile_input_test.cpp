@@ -104,25 +104,12 @@ TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) 
 // back the same from a saved file, in each way of saving.
 TEST(HostileInput, WhatIsSavedOpensAgainAsTheSameText) {
     using namespace std::literals;  // "..."sv keeps a NUL inside
-    const std::u32string_view pieces[] = {U"\r\n"sv,
-                                          U"\0"sv,
-                                          U"\x01"sv,
-                                          U"\x1A"sv,
-                                          U"\t"sv,
-                                          U"\uFEFF"sv,
-                                          U"{\\rtf1 "sv,
-                                          U"PK\x03\x04"sv,
-                                          U"\u00D0\u00CF\x11\u00E0"sv,
-                                          U"\u00FF\u00FE"sv,
-                                          U"\u00C3\u00A4"sv,
-                                          U"ä€"sv,
-                                          U"Zeile"sv,
-                                          U"\u00A0"sv,
-                                          U"\U0001F600"sv,
-                                          U"漢字"sv,
-                                          U"Ж"sv,
-                                          U"\x7F"sv,
-                                          U"\u0081"sv};
+    // clang-format off
+    const std::u32string_view pieces[] = {
+        U"\r\n"sv, U"\0"sv, U"\x01"sv, U"\x1A"sv, U"\t"sv, U"\uFEFF"sv, U"{\\rtf1 "sv, U"PK\x03\x04"sv,
+        U"\u00D0\u00CF\x11\u00E0"sv, U"\u00FF\u00FE"sv, U"\u00C3\u00A4"sv, U"ä€"sv, U"Zeile"sv, U"\u00A0"sv,
+        U"\U0001F600"sv, U"漢字"sv, U"Ж"sv, U"\x7F"sv, U"\u0081"sv};
+    // clang-format on
     std::mt19937 random(13);
     for (int round = 0; round < 400; ++round) {
         std::u32string text;
