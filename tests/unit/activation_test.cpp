@@ -7,44 +7,44 @@
 using namespace quill;
 using quill::testing::FakeDesktop;
 
-TEST(Activation, MissingWindowFailsAfterOnlyThePlacementRead) {
-    FakeDesktop desktop;
-    for (platform::WindowHandle handle : {0u, 0x4242u}) {
+// A minimised client is restored by one placement write (its flags cleared, its normal place kept);
+// a normal or maximised one keeps its state and is brought to the front; a missing one fails after
+// reading its placement. "#" stands for the window's handle.
+TEST(Activation, MinimisedIsRestoredOthersComeToTheFront) {
+    const std::vector<std::string> toFront{"GetWindowPlacement(#)", "SetForegroundWindow(#)",
+                                           "BringWindowToTop(#)"};
+    const std::vector<std::string> restore{"GetWindowPlacement(#)",
+                                           "SetWindowPlacement(#,flags=0,showCmd=1)"};
+    const struct {
+        int showCmd;  // 0: no such window
+        bool activated;
+        std::vector<std::string> calls;
+        int showCmdAfter;
+    } cases[] = {
+        {platform::kShowMinimized, true, restore, platform::kShowNormal},
+        {platform::kShowMaximized, true, toFront, platform::kShowMaximized},
+        {platform::kShowNormal, true, toFront, platform::kShowNormal},
+        {0, false, {"GetWindowPlacement(#)"}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.showCmd);
+        FakeDesktop desktop;
+        const auto client = desktop.addWindow("Ultima Online - A");
+        desktop.addWindowOnTop("Other");
+        desktop.window(client).placement.flags = 2;
+        desktop.window(client).placement.showCmd = c.showCmd;
+        const platform::Rect normal = desktop.window(client).placement.normalPosition;
+        if (c.showCmd == 0) desktop.closeWindow(client);
         desktop.calls.clear();
-        EXPECT_FALSE(client::ActivateWindow(desktop, handle));
-        EXPECT_EQ(desktop.calls,
-                  std::vector<std::string>{"GetWindowPlacement(" + std::to_string(handle) + ")"});
+
+        EXPECT_EQ(client::ActivateWindow(desktop, client), c.activated);
+        for (std::string& call : desktop.calls)
+            call.replace(call.find(std::to_string(client)), std::to_string(client).size(), "#");
+        EXPECT_EQ(desktop.calls, c.calls);
+        if (!c.activated) continue;
+        EXPECT_EQ(desktop.window(client).placement.showCmd, c.showCmdAfter);
+        EXPECT_EQ(desktop.window(client).placement.normalPosition, normal);
+        EXPECT_EQ(desktop.foregroundWindow(), client);
+        EXPECT_EQ(desktop.zOrder().front() == client, c.calls == toFront);
     }
-}
-
-TEST(Activation, MinimisedWindowIsRestoredByOnePlacementWriteOnly) {
-    FakeDesktop desktop;
-    const auto client = desktop.addWindow("Ultima Online - A");
-    desktop.window(client).placement.flags = 2;
-    const platform::Rect normal = desktop.window(client).placement.normalPosition;
-    desktop.minimize(client);
-    desktop.calls.clear();
-
-    EXPECT_TRUE(client::ActivateWindow(desktop, client));
-    const std::string id = std::to_string(client);
-    EXPECT_EQ(desktop.calls, (std::vector<std::string>{"GetWindowPlacement(" + id + ")",
-                                                       "SetWindowPlacement(" + id + ",flags=0,showCmd=1)"}));
-    EXPECT_EQ(desktop.window(client).placement.normalPosition, normal);
-}
-
-TEST(Activation, NormalAndMaximisedWindowsAreBroughtToFrontNotRestored) {
-    FakeDesktop desktop;
-    const auto client = desktop.addWindow("Ultima Online - A");
-    desktop.addWindowOnTop("Other");
-    desktop.maximize(client);
-    desktop.calls.clear();
-
-    EXPECT_TRUE(client::ActivateWindow(desktop, client));
-    const std::string id = std::to_string(client);
-    EXPECT_EQ(desktop.calls,
-              (std::vector<std::string>{"GetWindowPlacement(" + id + ")", "SetForegroundWindow(" + id + ")",
-                                        "BringWindowToTop(" + id + ")"}));
-    EXPECT_EQ(desktop.window(client).placement.showCmd, platform::kShowMaximized);
-    EXPECT_EQ(desktop.foregroundWindow(), client);
-    EXPECT_EQ(desktop.zOrder().front(), client);
 }
