@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iomanip>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,6 +54,40 @@ inline std::string failureOf(const std::vector<std::uint8_t>& bytes, const std::
     if (const auto* failure = std::get_if<Failure>(&result)) return failure->message;
     ADD_FAILURE() << "read although broken: " << std::get<Document>(result).plainText().substr(0, 80);
     return "";
+}
+
+// One input and what it gives: its text, or (refused) a message that holds `expected`.
+struct Row {
+    std::string input;
+    std::string expected;
+    bool refused = false;
+};
+
+inline void expectRows(const std::vector<Row>& rows) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.input.substr(0, 100));
+        if (!row.refused) {
+            EXPECT_EQ(textOf(row.input), row.expected);
+        } else {
+            const std::string message = failureOf(bytesOf(row.input));
+            EXPECT_NE(message.find(row.expected), std::string::npos) << message;
+        }
+    }
+}
+
+// Each run as its text and format in a few words, to compare with a literal list.
+inline std::vector<std::string> describeRuns(const Document& document) {
+    std::vector<std::string> runs;
+    for (const TextRun& run : document.runs) {
+        const TextFormat& f = run.format;
+        std::ostringstream out;
+        out << run.text << ": " << f.fontFamily << " " << f.pointSize << (f.bold ? " bold" : "")
+            << (f.italic ? " italic" : "") << (f.underline ? " underline" : "")
+            << (f.strikeOut ? " strike" : "");
+        if (f.color) out << " #" << std::hex << std::setw(6) << std::setfill('0') << *f.color;
+        runs.push_back(out.str());
+    }
+    return runs;
 }
 
 // A fresh, empty folder for one test, removed afterwards.

@@ -20,25 +20,6 @@ std::string fileFailure(const std::filesystem::path& path) {
     return failure ? failure->message : "read";
 }
 
-TEST(HostileInput, RtfThatLiesAboutItsLengthOrItsCharacters) {
-    EXPECT_EQ(failureOf(bytesOf("{\\rtf1 a\\bin999999 xyz}"), "kurz.rtf"),
-              "Die Datei \"kurz.rtf\" ist beschädigt oder unvollständig und kann nicht geöffnet werden (die "
-              "Datei ist abgeschnitten, eingebettete Binärdaten reichen über ihr Ende hinaus).");
-    const struct {
-        const char* rtf;
-        const char* text;
-    } rows[] = {
-        {"{\\rtf1 a\\u-1?b}", "a\uFFFDb"},            // U+FFFF is no character
-        {"{\\rtf1 a\\u-2?b}", "a\uFFFDb"},            // nor U+FFFE
-        {"{\\rtf1 a\\u64976?b}", "a\uFFFDb"},         // nor U+FDD0
-        {"{\\rtf1 a\\u-10240?b}", "a\uFFFDb"},        // a high surrogate alone (U+D800)
-        {"{\\rtf1 a\\u56320?b}", "a\uFFFDb"},         // a low surrogate alone (U+DC00)
-        {"{\\rtf1\\uc999999999 \\u228 ?bc}", "äbc"},  // a count no writer uses swallows nothing
-        {"{\\rtf1\\uc4 \\u228 ????bc}", "äbc"},       // four fallback characters still are
-    };
-    for (const auto& row : rows) EXPECT_EQ(textOf(row.rtf), row.text) << row.rtf;
-}
-
 TEST(HostileInput, SpecialFilesAreRefusedBeforeAnythingWaitsOnThem) {
     TempFolder folder;
 #if defined(_WIN32)
