@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "document_test_util.h"
 
@@ -11,92 +12,81 @@ namespace {
 const std::filesystem::path kFixtures = QUILL_DOCUMENT_FIXTURES;
 
 struct Fixture {
-    const char* file;
-    const char* expected;
-    Format format;
+    std::string file;
+    std::string expected;
 };
+
+// Every writer's file of a source text, with the text expected from it.
+std::vector<Fixture> fixtures() {
+    const std::vector<const char*> all = {"doc", "rtf", "docx", "odt"};
+    const struct {
+        const char* source;
+        const char* expected;
+        std::vector<const char*> extensions;
+    } sets[] = {
+        // German, Polish, French, Greek, Cyrillic and CJK text, a character outside the BMP, typographic
+        // quotes, a tab and single and double empty lines. No writer ends a document with an empty
+        // paragraph; paragraphs are joined by '\n' with none after the last.
+        {"unicode", "unicode_source.txt", {"txt", "doc", "rtf", "docx", "odt"}},
+        // Page number and hyperlink are fields in the .doc; their results are shown. The writer stores
+        // the page number field of an .odt without layout as "0".
+        {"formatted", "formatted_expected.txt", {"doc", "rtf", "docx"}},
+        {"formatted", "formatted_expected_odt.txt", {"odt"}},
+        // A table: cells end with a tab, the end of a row ends the line.
+        {"table", "table_expected.txt", all},
+        // A page break before the second paragraph adds no empty line.
+        {"pagebreak", "pagebreak_expected.txt", {"doc", "rtf", "docx"}},
+        {"pandoc", "pandoc_expected.txt", {"docx", "odt", "rtf"}},
+        // Tracked changes: inserted text is shown, deleted text (with its tab and line break) is not;
+        // neither is hidden text.
+        {"tracked", "tracked_expected.txt", all},
+        // Footnotes and endnotes (text and mark), comments, headers and footers are left out; a fixed
+        // date field, a hyperlink and a bookmark show their text.
+        {"notes", "notes_expected.txt", all},
+        // Headings with outline numbering, bulleted and numbered lists: bullets and numbers are paragraph
+        // formatting, not text, in every format.
+        {"lists", "lists_expected.txt", all},
+        // Soft line break, tabs, no-break space and hyphen, dashes, quotes, emoji with joiners,
+        // right-to-left Hebrew and Arabic, Greek, Cyrillic, Polish, Czech, Turkish, Vietnamese, Chinese,
+        // Japanese, Korean. A soft hyphen shows nothing in any format.
+        {"scripts", "scripts_expected.txt", all},
+        // A table of contents shows its entries; a table nested in a cell gives its rows as lines inside
+        // the cell; a section with two columns, and the section breaks around it (empty paragraphs of
+        // their own in the .docx), add no lines.
+        {"nested", "nested_expected.txt", all},
+        // pandoc ends every table cell with \par before \cell in RTF: no empty line in the cell. The table
+        // is the document's last block, so its row end ends the text.
+        {"pandoc_table", "pandoc_table_expected.txt", {"docx", "odt", "rtf"}},
+    };
+    std::vector<Fixture> list;
+    for (const auto& set : sets) {
+        for (const char* extension : set.extensions)
+            list.push_back({std::string(set.source) + "_source." + extension, set.expected});
+    }
+    return list;
+}
 
 class WriterFixture : public ::testing::TestWithParam<Fixture> {};
 
 TEST_P(WriterFixture, TextEqualsItsSource) {
-    const Fixture& fixture = GetParam();
-    const ReadResult result = readDocumentFile(kFixtures / fixture.file);
+    const std::map<std::string, Format> formats = {{".txt", Format::PlainText},
+                                                   {".doc", Format::WordBinary},
+                                                   {".rtf", Format::Rtf},
+                                                   {".docx", Format::WordXml},
+                                                   {".odt", Format::OpenDocument}};
+    const std::filesystem::path file = GetParam().file;
+    const ReadResult result = readDocumentFile(kFixtures / file);
     ASSERT_TRUE(std::holds_alternative<Document>(result)) << std::get<Failure>(result).message;
-    const Document& document = std::get<Document>(result);
-    EXPECT_EQ(document.format, fixture.format);
-    EXPECT_EQ(document.plainText(), readText(kFixtures / fixture.expected));
+    EXPECT_EQ(std::get<Document>(result).format, formats.at(file.extension().string()));
+    EXPECT_EQ(std::get<Document>(result).plainText(), readText(kFixtures / GetParam().expected));
 }
 
-// The source text of these contains German, Polish, French, Greek, Cyrillic and CJK text, a character
-// outside the BMP, typographic quotes, a tab and single and double empty lines. The writers end no
-// document with an empty paragraph, and paragraphs are joined by '\n' with none after the last.
-INSTANTIATE_TEST_SUITE_P(
-    LibreOfficeAndPandoc, WriterFixture,
-    ::testing::Values(Fixture{"unicode_source.txt", "unicode_source.txt", Format::PlainText},
-                      Fixture{"unicode_source.doc", "unicode_source.txt", Format::WordBinary},
-                      Fixture{"unicode_source.rtf", "unicode_source.txt", Format::Rtf},
-                      Fixture{"unicode_source.docx", "unicode_source.txt", Format::WordXml},
-                      Fixture{"unicode_source.odt", "unicode_source.txt", Format::OpenDocument},
-                      // Page number and hyperlink are fields in the .doc; their results are shown.
-                      Fixture{"formatted_source.doc", "formatted_expected.txt", Format::WordBinary},
-                      Fixture{"formatted_source.rtf", "formatted_expected.txt", Format::Rtf},
-                      Fixture{"formatted_source.docx", "formatted_expected.txt", Format::WordXml},
-                      // The writer stores the page number field of an .odt without layout as "0".
-                      Fixture{"formatted_source.odt", "formatted_expected_odt.txt", Format::OpenDocument},
-                      // A table: cells end with a tab, the end of a row ends the line.
-                      Fixture{"table_source.doc", "table_expected.txt", Format::WordBinary},
-                      Fixture{"table_source.rtf", "table_expected.txt", Format::Rtf},
-                      Fixture{"table_source.docx", "table_expected.txt", Format::WordXml},
-                      Fixture{"table_source.odt", "table_expected.txt", Format::OpenDocument},
-                      // A page break before the second paragraph adds no empty line.
-                      Fixture{"pagebreak_source.doc", "pagebreak_expected.txt", Format::WordBinary},
-                      Fixture{"pagebreak_source.rtf", "pagebreak_expected.txt", Format::Rtf},
-                      Fixture{"pagebreak_source.docx", "pagebreak_expected.txt", Format::WordXml},
-                      Fixture{"pandoc_source.docx", "pandoc_expected.txt", Format::WordXml},
-                      Fixture{"pandoc_source.odt", "pandoc_expected.txt", Format::OpenDocument},
-                      Fixture{"pandoc_source.rtf", "pandoc_expected.txt", Format::Rtf},
-                      // Tracked changes: inserted text is shown, deleted text (with its tab and line
-                      // break) is not; neither is hidden text.
-                      Fixture{"tracked_source.doc", "tracked_expected.txt", Format::WordBinary},
-                      Fixture{"tracked_source.rtf", "tracked_expected.txt", Format::Rtf},
-                      Fixture{"tracked_source.docx", "tracked_expected.txt", Format::WordXml},
-                      Fixture{"tracked_source.odt", "tracked_expected.txt", Format::OpenDocument},
-                      // Footnotes and endnotes (text and mark), comments, headers and footers are left
-                      // out; a fixed date field, a hyperlink and a bookmark show their text.
-                      Fixture{"notes_source.doc", "notes_expected.txt", Format::WordBinary},
-                      Fixture{"notes_source.rtf", "notes_expected.txt", Format::Rtf},
-                      Fixture{"notes_source.docx", "notes_expected.txt", Format::WordXml},
-                      Fixture{"notes_source.odt", "notes_expected.txt", Format::OpenDocument},
-                      // Headings with outline numbering, bulleted and numbered lists: bullets and
-                      // numbers are paragraph formatting, not text, in every format.
-                      Fixture{"lists_source.doc", "lists_expected.txt", Format::WordBinary},
-                      Fixture{"lists_source.rtf", "lists_expected.txt", Format::Rtf},
-                      Fixture{"lists_source.docx", "lists_expected.txt", Format::WordXml},
-                      Fixture{"lists_source.odt", "lists_expected.txt", Format::OpenDocument},
-                      // Soft line break, tabs, no-break space and hyphen, dashes, quotes, emoji with
-                      // joiners, right-to-left Hebrew and Arabic, Greek, Cyrillic, Polish, Czech, Turkish,
-                      // Vietnamese, Chinese, Japanese, Korean. A soft hyphen shows nothing in any format.
-                      Fixture{"scripts_source.doc", "scripts_expected.txt", Format::WordBinary},
-                      Fixture{"scripts_source.rtf", "scripts_expected.txt", Format::Rtf},
-                      Fixture{"scripts_source.docx", "scripts_expected.txt", Format::WordXml},
-                      Fixture{"scripts_source.odt", "scripts_expected.txt", Format::OpenDocument},
-                      // A table of contents shows its entries; a table nested in a cell gives its rows
-                      // as lines inside the cell; a section with two columns, and the section breaks
-                      // around it (empty paragraphs of their own in the .docx), add no lines.
-                      Fixture{"nested_source.doc", "nested_expected.txt", Format::WordBinary},
-                      Fixture{"nested_source.rtf", "nested_expected.txt", Format::Rtf},
-                      Fixture{"nested_source.docx", "nested_expected.txt", Format::WordXml},
-                      Fixture{"nested_source.odt", "nested_expected.txt", Format::OpenDocument},
-                      // pandoc ends every table cell with \par before \cell in RTF: no empty line in
-                      // the cell. The table is the document's last block, so its row end ends the text.
-                      Fixture{"pandoc_table_source.docx", "pandoc_table_expected.txt", Format::WordXml},
-                      Fixture{"pandoc_table_source.odt", "pandoc_table_expected.txt", Format::OpenDocument},
-                      Fixture{"pandoc_table_source.rtf", "pandoc_table_expected.txt", Format::Rtf}),
-    [](const auto& info) {
-        std::string name = info.param.file;
-        std::replace(name.begin(), name.end(), '.', '_');
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(LibreOfficeAndPandoc, WriterFixture, ::testing::ValuesIn(fixtures()),
+                         [](const auto& info) {
+                             std::string name = info.param.file;
+                             std::replace(name.begin(), name.end(), '.', '_');
+                             return name;
+                         });
 
 // The format of the run that holds `text`.
 TextFormat formatOf(const Document& document, std::string_view text) {
@@ -140,21 +130,9 @@ TEST(WriterFormatting, CharacterFormattingIsKept) {
     }
 }
 
-// Cutting a writer's file anywhere gives a message or a shorter text, never a crash or hang.
-TEST(WriterFixtureDamage, TruncatedFilesAreRefusedOrReadWithoutCrash) {
-    for (const char* file : {"unicode_source.doc", "unicode_source.docx", "unicode_source.odt",
-                             "formatted_source.doc", "tracked_source.doc"}) {
-        const auto bytes = readBytes(kFixtures / file);
-        for (std::size_t length = 0; length < bytes.size(); length += 97) {
-            const std::vector<std::uint8_t> cut(bytes.begin(),
-                                                bytes.begin() + static_cast<std::ptrdiff_t>(length));
-            const ReadResult result = readDocument(cut, file);
-            if (const auto* failure = std::get_if<Failure>(&result)) {
-                EXPECT_NE(failure->message.find(file), std::string::npos) << failure->message;
-            }
-        }
-    }
-    // The compound file cut after its header and the ZIP archive cut before its directory are refused.
+// A compound file cut after its header and a ZIP archive cut before its directory are refused as such
+// (that no cut crashes is the fuzzers' job: their seeds are these files).
+TEST(WriterFixtureDamage, TruncatedFilesAreRefused) {
     auto doc = readBytes(kFixtures / "unicode_source.doc");
     doc.resize(1024);
     EXPECT_NE(failureOf(doc).find("beschädigt oder unvollständig"), std::string::npos);
