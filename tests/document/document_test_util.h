@@ -64,8 +64,9 @@ struct Row {
 };
 
 inline void expectRows(const std::vector<Row>& rows) {
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.input.substr(0, 100));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE("row " + std::to_string(i) + ": " + row.input.substr(0, 100));
         if (!row.refused) {
             EXPECT_EQ(textOf(row.input), row.expected);
         } else {

@@ -1,7 +1,5 @@
 #include "word_binary_builder.h"
 
-#include <stdexcept>
-
 #include "document/code_pages.h"
 
 namespace quill::document::testing {
@@ -84,13 +82,6 @@ std::vector<std::uint8_t> buildCompoundFile(const std::vector<CompoundStream>& i
                    static_cast<std::uint32_t>(streams[i].data.size()));
     }
     next += static_cast<std::uint32_t>(directorySectors);
-    // Unused directory slots are empty entries.
-    for (std::size_t i = streams.size() + 1; i < directorySectors * 4; ++i) {
-        const std::size_t at = (directoryStart + 1) * kSector + i * 128;
-        put32(file, at + 0x44, kFree);
-        put32(file, at + 0x48, kFree);
-        put32(file, at + 0x4C, kFree);
-    }
 
     // Allocation table sectors and the DIFAT sectors that list those beyond the first 109.
     const std::uint32_t fatStart = next;
@@ -134,8 +125,7 @@ std::vector<std::uint8_t> buildCompoundFile(const std::vector<CompoundStream>& i
     return file;
 }
 
-std::vector<std::uint8_t> buildWordDocument(const std::vector<WordPiece>& pieces,
-                                            const WordOptions& options) {
+std::vector<std::uint8_t> buildWordDocument(const std::vector<WordPiece>& pieces) {
     constexpr std::size_t kTextStart = 1024;
     std::vector<std::uint8_t> word(kTextStart, 0);
     std::vector<std::uint32_t> cps{0};
@@ -144,9 +134,7 @@ std::vector<std::uint8_t> buildWordDocument(const std::vector<WordPiece>& pieces
         const std::size_t offset = word.size();
         for (const char16_t c : piece.text) {
             if (piece.compressed) {
-                const auto byte = code_pages::encodeChar(1252, c);
-                if (!byte) throw std::invalid_argument("character does not fit an 8-bit piece");
-                word.push_back(*byte);
+                word.push_back(code_pages::encodeChar(1252, c).value());
             } else {
                 word.push_back(static_cast<std::uint8_t>(c));
                 word.push_back(static_cast<std::uint8_t>(c >> 8));
@@ -157,8 +145,8 @@ std::vector<std::uint8_t> buildWordDocument(const std::vector<WordPiece>& pieces
         cps.push_back(cps.back() + static_cast<std::uint32_t>(piece.text.size()));
     }
     put16(word, 0x00, 0xA5EC);
-    put16(word, 0x02, options.nFib);
-    put16(word, 0x0A, 0x0200 | (options.encrypted ? 0x0100 : 0));
+    put16(word, 0x02, 0x00C1);  // nFib: Word 97
+    put16(word, 0x0A, 0x0200);
     put16(word, 0x20, 14);          // csw
     put16(word, 0x3E, 22);          // cslw
     put32(word, 0x4C, cps.back());  // ccpText
