@@ -17,7 +17,6 @@ class FakeEditor : public app::EditorControl {
     std::uint64_t revision() const override { return revision_; }
     void clear() override { setText(u""); }
     void setDocument(const document::Document& document) override {
-        lastDocument = document;
         setText(
             unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(document.plainText()))));
     }
@@ -26,7 +25,6 @@ class FakeEditor : public app::EditorControl {
         ++revision_;
     }
     void setUtf8(const std::string& text) { setText(unicode::utf8ToUtf16(text)); }
-    std::optional<document::Document> lastDocument;
 
   private:
     std::u16string text_;

@@ -2,6 +2,7 @@
 // focus. Every call is recorded so tests can assert exact call sequences.
 #pragma once
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -10,8 +11,9 @@
 
 namespace quill::testing {
 
+using platform::WindowHandle;
+
 struct FakeWindow {
-    platform::WindowHandle handle = 0;
     std::string title;
     platform::ProcessId pid = 0;
     platform::WindowPlacement placement{44, 0, platform::kShowNormal, {}, {}, {10, 10, 410, 310}};
@@ -20,22 +22,30 @@ struct FakeWindow {
 
 class FakeDesktop : public platform::WindowSystem {
   public:
-    static constexpr platform::WindowHandle kDesktop = 0x10010;
+    static constexpr WindowHandle kDesktop = 0x10010;
 
-    // Adds a window at the bottom of the z-order; returns its handle.
-    platform::WindowHandle addWindow(const std::string& title, platform::ProcessId pid = 1000);
-    // Adds a window on top of the z-order.
-    platform::WindowHandle addWindowOnTop(const std::string& title, platform::ProcessId pid = 1000);
-    void addWindowWithHandle(platform::WindowHandle handle, const std::string& title,
-                             platform::ProcessId pid);
-    void closeWindow(platform::WindowHandle handle);
-    void setTitle(platform::WindowHandle handle, const std::string& title);
-    void minimize(platform::WindowHandle handle);
-    void maximize(platform::WindowHandle handle);
+    // Adds a window at the bottom of the z-order (or on top); returns its handle.
+    WindowHandle addWindow(const std::string& title, platform::ProcessId pid = 1000, bool onTop = false) {
+        nextHandle_ += 0x10;
+        addWindowWithHandle(nextHandle_, title, pid, onTop);
+        return nextHandle_;
+    }
+    void addWindowWithHandle(WindowHandle handle, const std::string& title, platform::ProcessId pid,
+                             bool onTop = false) {
+        windows_[handle].title = title;
+        windows_[handle].pid = pid;
+        zOrder_.insert(onTop ? zOrder_.begin() : zOrder_.end(), handle);
+    }
+    void closeWindow(WindowHandle handle) {
+        windows_.erase(handle);
+        std::erase(zOrder_, handle);
+        if (foreground_ == handle) foreground_ = 0;
+    }
+    void setTitle(WindowHandle handle, const std::string& title) { windows_.at(handle).title = title; }
     // Gives the focus to a window without recording a call (the user clicked it).
-    void focus(platform::WindowHandle handle) { foreground_ = handle; }
-    FakeWindow& window(platform::WindowHandle handle) { return windows_.at(handle); }
-    const std::vector<platform::WindowHandle>& zOrder() const { return zOrder_; }
+    void focus(WindowHandle handle) { foreground_ = handle; }
+    FakeWindow& window(WindowHandle handle) { return windows_.at(handle); }
+    const std::vector<WindowHandle>& zOrder() const { return zOrder_; }
     // Characters typed while no window or an unknown window had the focus.
     const std::u32string& strayKeys() const { return stray_; }
     // Makes sendCharacter fail for this character.
@@ -43,27 +53,81 @@ class FakeDesktop : public platform::WindowSystem {
 
     std::vector<std::string> calls;  // e.g. "SetForegroundWindow(5)"
 
-    platform::WindowHandle desktopWindow() override;
-    platform::WindowHandle firstWindow(platform::WindowHandle window) override;
-    platform::WindowHandle nextWindow(platform::WindowHandle window) override;
-    std::string windowTitle(platform::WindowHandle window) override;
-    platform::ProcessId windowProcessId(platform::WindowHandle window) override;
-    platform::WindowHandle findWindowByTitle(const std::string& title) override;
-    bool getWindowPlacement(platform::WindowHandle window, platform::WindowPlacement& placement) override;
-    bool setWindowPlacement(platform::WindowHandle window,
-                            const platform::WindowPlacement& placement) override;
-    bool setForegroundWindow(platform::WindowHandle window) override;
-    bool bringWindowToTop(platform::WindowHandle window) override;
-    platform::WindowHandle foregroundWindow() override;
-    bool isWindow(platform::WindowHandle window) override;
-    bool sendCharacter(char32_t character) override;
+    WindowHandle desktopWindow() override {
+        calls.push_back("GetDesktopWindow()");
+        return kDesktop;
+    }
+    WindowHandle firstWindow(WindowHandle window) override {
+        calls.push_back("GetWindow(" + std::to_string(window) + ",GW_HWNDFIRST)");
+        return zOrder_.empty() ? 0 : zOrder_.front();
+    }
+    WindowHandle nextWindow(WindowHandle window) override {
+        calls.push_back("GetWindow(" + std::to_string(window) + ",GW_HWNDNEXT)");
+        const auto it = std::find(zOrder_.begin(), zOrder_.end(), window);
+        return it == zOrder_.end() || it + 1 == zOrder_.end() ? 0 : *(it + 1);
+    }
+    std::string windowTitle(WindowHandle window) override {
+        const FakeWindow* w = find("GetWindowText", window);
+        return w ? w->title : std::string();
+    }
+    platform::ProcessId windowProcessId(WindowHandle window) override {
+        const FakeWindow* w = find("GetWindowThreadProcessId", window);
+        return w ? w->pid : 0;
+    }
+    WindowHandle findWindowByTitle(const std::string& title) override {
+        calls.push_back("FindWindow(" + title + ")");
+        for (WindowHandle handle : zOrder_)
+            if (windows_.at(handle).title == title) return handle;
+        return 0;
+    }
+    bool getWindowPlacement(WindowHandle window, platform::WindowPlacement& placement) override {
+        const FakeWindow* w = find("GetWindowPlacement", window);
+        if (!w || placement.length != 44) return false;
+        placement = w->placement;
+        return true;
+    }
+    bool setWindowPlacement(WindowHandle window, const platform::WindowPlacement& placement) override {
+        FakeWindow* w = find(
+            "SetWindowPlacement", window,
+            ",flags=" + std::to_string(placement.flags) + ",showCmd=" + std::to_string(placement.showCmd));
+        if (!w) return false;
+        w->placement = placement;
+        if (placement.showCmd == platform::kShowNormal) foreground_ = window;
+        return true;
+    }
+    bool setForegroundWindow(WindowHandle window) override {
+        if (!find("SetForegroundWindow", window)) return false;
+        foreground_ = window;
+        return true;
+    }
+    bool bringWindowToTop(WindowHandle window) override {
+        if (!find("BringWindowToTop", window)) return false;
+        std::erase(zOrder_, window);
+        zOrder_.insert(zOrder_.begin(), window);
+        return true;
+    }
+    WindowHandle foregroundWindow() override { return foreground_; }
+    bool isWindow(WindowHandle window) override { return windows_.contains(window); }
+    bool sendCharacter(char32_t character) override {
+        calls.push_back("SendCharacter(" + std::to_string(static_cast<std::uint32_t>(character)) + ")");
+        if (rejected_ != 0 && character == rejected_) return false;
+        const auto it = windows_.find(foreground_);
+        (it == windows_.end() ? stray_ : it->second.received).push_back(character);
+        return true;
+    }
 
   private:
-    void record(const std::string& call) { calls.push_back(call); }
-    std::map<platform::WindowHandle, FakeWindow> windows_;
-    std::vector<platform::WindowHandle> zOrder_;  // topmost first
-    platform::WindowHandle nextHandle_ = 0x20000;
-    platform::WindowHandle foreground_ = 0;
+    // Records the call "name(window...)"; returns the window, or nullptr if there is none.
+    FakeWindow* find(const std::string& name, WindowHandle window, const std::string& more = "") {
+        calls.push_back(name + "(" + std::to_string(window) + more + ")");
+        const auto it = windows_.find(window);
+        return it == windows_.end() ? nullptr : &it->second;
+    }
+
+    std::map<WindowHandle, FakeWindow> windows_;
+    std::vector<WindowHandle> zOrder_;  // topmost first
+    WindowHandle nextHandle_ = 0x20000;
+    WindowHandle foreground_ = 0;
     std::u32string stray_;
     char32_t rejected_ = 0;
 };

@@ -30,7 +30,7 @@ TEST(Activation, MinimisedIsRestoredOthersComeToTheFront) {
         SCOPED_TRACE(c.showCmd);
         FakeDesktop desktop;
         const auto client = desktop.addWindow("Ultima Online - A");
-        desktop.addWindowOnTop("Other");
+        desktop.addWindow("Other", 1000, true);
         desktop.window(client).placement.flags = 2;
         desktop.window(client).placement.showCmd = c.showCmd;
         const platform::Rect normal = desktop.window(client).placement.normalPosition;

@@ -20,7 +20,7 @@ struct ClientScan : ::testing::Test {
 TEST_F(ClientScan, RecordsClientsInZOrderWithTheThreeListsInStep) {
     const auto own = desktop.addWindow("UO Quillpost v2", 7);
     desktop.addWindowWithHandle(0x80000010, "Ultima Online - Bob", 300);
-    const auto upper = desktop.addWindowOnTop("Ultima Online - Alice", 200);
+    const auto upper = desktop.addWindow("Ultima Online - Alice", 200, true);
     desktop.addWindow("Editor", 400);
     desktop.addWindow("");
 
@@ -34,7 +34,7 @@ TEST_F(ClientScan, RecordsClientsInZOrderWithTheThreeListsInStep) {
 
 TEST_F(ClientScan, InspectsDesktopFirstThenWalksFromTheTopmostWindow) {
     const auto own = desktop.addWindow("UO Quillpost v2");
-    const auto other = desktop.addWindowOnTop("Other");
+    const auto other = desktop.addWindow("Other", 1000, true);
     client::RefreshClientList(desktop, clients, own);
     const std::vector<std::string> expected{
         "GetDesktopWindow()",

@@ -99,7 +99,7 @@ TEST_F(Transfer, EditsAndRestartsTakeEffectAtTheNextTick) {
 // The recorded title is looked up first and a minimised client restored; a renamed client is
 // still found by its recorded handle.
 TEST_F(Transfer, StartFindsTheRecordedClientAndActivatesIt) {
-    desktop.minimize(client);
+    desktop.window(client).placement.showCmd = platform::kShowMinimized;
     desktop.focus(other);
     desktop.calls.clear();
     begin("x");
