@@ -3,7 +3,8 @@
 #  1. the acceptance text, pasted into the editor, reaches a real X client (xterm running cat)
 #     exactly, at the slider's pace, after Alt+T;
 #  2. Ctrl+X in the editor and Alt+X end the process at once;
-#  3. closing the main window leaves an open About dialog, and the program ends when it closes too;
+#  3. both windows have fixed frames without minimise and maximise boxes; closing the main window
+#     leaves an open About dialog, and the program ends when it closes too;
 #  4. without a window manager a short text arrives as well.
 # With the practice client given, only step 1 runs, with the practice client as the receiver: its
 # record file must hold the acceptance text exactly.
@@ -127,6 +128,15 @@ about=$(wait_window '^Info zu Quillpost$') || fail "the About dialog did not ope
 # Task bars (EWMH pagers) leave out windows in this state: the dialog has no button of its own.
 xprop -id "$about" _NET_WM_STATE | grep -qw _NET_WM_STATE_SKIP_TASKBAR ||
   fail "the About dialog would get a task-bar button: $(xprop -id "$about" _NET_WM_STATE)"
+# Both frames are fixed: no resizing or maximising offered, and the Motif hints ask for no minimise or
+# maximise box (openbox draws its title buttons whatever the hints say, the unavailable ones disabled).
+for window in "$main" "$about"; do
+  actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS)
+  grep -qE 'RESIZE|MAXIMIZE' <<<"$actions" && fail "a window can be resized or maximised: $actions"
+  read -r _ _ flags functions decorations _ < <(xprop -id "$window" _MOTIF_WM_HINTS | tr -d ,)
+  (((flags & 3) == 3 && (functions & 0x18) == 0 && (decorations & 0x60) == 0)) ||
+    fail "minimise or maximise not ruled out: $(xprop -id "$window" _MOTIF_WM_HINTS)"
+done
 xdotool windowactivate --sync "$main" >/dev/null 2>&1
 xdotool key alt+F4   # openbox: close the active window
 sleep 1
