@@ -1,12 +1,12 @@
 // Drives the real Quillpost.exe from outside, as a test: finds its windows by caption, reads and
 // sets controls with window messages, presses keys with SendInput, and checks what the user would
-// see against support/expected_ui.h, scaled to the window's DPI.
-// A console program without windows of its own, so it never takes the focus.
-//   driver.exe warning | window | about | files | keys | alt-x | close-with-about
-//   driver.exe type OUTPUT-FILE us|de fast|timer [practice]
-//   driver.exe clear-while-typing OUTPUT-FILE
-// "type" sends to receiver.exe's window, or with "practice" to the practice client's, which has its
-// default title.
+// see against support/expected_ui.h, scaled to the window's DPI. A console program without windows
+// of its own, so it never takes the focus. The client is the practice client (QuillpostPractice.exe
+// --record FILE) under its default title.
+//   driver.exe warning | window | about | files | keys | alt-x | close-with-about | minimise-client
+//   driver.exe type RECORD-FILE us|de fast|timer
+//   driver.exe clear-while-typing RECORD-FILE
+//   driver.exe version PATH-TO-Quillpost.exe MAJOR.MINOR.PATCH     (needs no display)
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -27,6 +27,7 @@
 #include <thread>
 #include <vector>
 
+#include "about/about.h"
 #include "core/unicode.h"
 #include "platform/win32/wide_text.h"
 #include "resource_ids.h"
@@ -36,42 +37,39 @@
 using namespace quill;
 using platform::win32::fromWide;
 using platform::win32::toWide;
+using std::to_string;
 
 namespace {
 
+constexpr std::string_view kClientTitle =
+    "Ultima Online - \xC3\x9C"
+    "bungsbuch";
 int failures = 0;
 
 void check(bool ok, const std::string& what) {
-    std::string line;
-    for (char c : what)
-        line += c == '\n' ? std::string(" / ") : c == '\r' ? std::string() : std::string(1, c);
-    std::printf("%s %s\n", ok ? "ok  " : "FAIL", line.c_str());
+    std::printf("%s %s\n", ok ? "ok  " : "FAIL", what.c_str());
     std::fflush(stdout);
     if (!ok) ++failures;
 }
 
-std::string show(long long value) {
-    return std::to_string(value);
-}
 std::wstring wide(std::string_view text) {
     return toWide(std::string(text));
 }
 
 bool waitFor(const std::function<bool()>& condition, int milliseconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    for (;;) {
-        if (condition()) return true;
+    while (!condition()) {
         if (std::chrono::steady_clock::now() > end) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    return true;
 }
 
+// WM_GETTEXT: the control's real text, also across processes.
 std::wstring textOf(HWND window) {
-    // WM_GETTEXT: the control's real text, also across processes.
-    const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const auto copied = SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<std::size_t>(copied));
+    std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(
+        SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
     return text;
 }
 
@@ -81,60 +79,45 @@ std::wstring classOf(HWND window) {
     return name;
 }
 
-std::vector<HWND> topLevelWindowsTitled(const std::wstring& title) {
-    struct Search {
-        std::wstring title;
-        std::vector<HWND> found;
-    } search{title, {}};
+std::vector<HWND> windowsTitled(std::string_view title) {
+    using Search = std::pair<std::wstring, std::vector<HWND>>;
+    Search search{wide(title), {}};
     EnumWindows(
         [](HWND window, LPARAM parameter) -> BOOL {
             auto* s = reinterpret_cast<Search*>(parameter);
             wchar_t buffer[512] = {};
             GetWindowTextW(window, buffer, 512);
-            if (s->title == buffer) s->found.push_back(window);
+            if (s->first == buffer) s->second.push_back(window);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return search.second;
 }
 
 HWND findTopLevel(std::string_view title, int milliseconds) {
     HWND found = nullptr;
     waitFor(
         [&] {
-            const auto windows = topLevelWindowsTitled(wide(title));
-            found = windows.empty() ? nullptr : windows.front();
-            return found != nullptr;
+            const auto windows = windowsTitled(title);
+            return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
         },
         milliseconds);
     return found;
 }
 
 // The program numbers the controls in tab order, as the table lists them.
-std::size_t indexOf(std::string_view name) {
-    for (std::size_t i = 0; i < expected::kMainControls.size(); ++i)
-        if (expected::kMainControls[i].name == name) return i;
-    return 999;
-}
 HWND controlOf(HWND main, std::string_view name) {
-    return GetDlgItem(main, QUILL_FIRST_CONTROL_ID + static_cast<int>(indexOf(name)));
+    int index = 0;
+    while (index < static_cast<int>(expected::kMainControls.size()) &&
+           expected::kMainControls[static_cast<std::size_t>(index)].name != name)
+        ++index;
+    return GetDlgItem(main, QUILL_FIRST_CONTROL_ID + index);
 }
 
 // Menu commands are numbered in the menu's order, separators and "&Datei" included.
 enum MenuCommand { kMenuOeffnen = 3, kMenuSpeichern = 4, kMenuFeatures = 7, kMenuInfo = 8 };
 void menu(HWND main, MenuCommand command) {
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(QUILL_FIRST_MENU_ID + command, 0), 0);
-}
-
-int dpiOf(HWND window) {
-    using Function = UINT(WINAPI*)(HWND);
-    const auto function = reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (function) return static_cast<int>(function(window));
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
 }
 
 // A child's rectangle in its window's client area against the 96-DPI rectangle scaled to `dpi`.
@@ -145,8 +128,8 @@ void checkPlace(HWND parent, HWND child, const expected::Rect& r, int dpi, std::
     using expected::scaled;
     check(rect.left == scaled(r.left, dpi) && rect.top == scaled(r.top, dpi) &&
               rect.right == scaled(r.left + r.width, dpi) && rect.bottom == scaled(r.top + r.height, dpi),
-          std::string(name) + " at " + show(rect.left) + "," + show(rect.top) + " size " +
-              show(rect.right - rect.left) + "x" + show(rect.bottom - rect.top));
+          std::string(name) + " at " + to_string(rect.left) + "," + to_string(rect.top) + " size " +
+              to_string(rect.right - rect.left) + "x" + to_string(rect.bottom - rect.top));
 }
 
 void click(HWND main, std::string_view name) {
@@ -165,10 +148,22 @@ void setText(HWND main, const std::wstring& text) {
     SendMessageW(controlOf(main, "Text1"), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-DWORD processOf(HWND window) {
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    return process;
+bool editorHolds(HWND main, std::wstring_view text) {
+    return waitFor([&] { return textOf(controlOf(main, "Text1")) == text; }, 5000);
+}
+
+// The program's process, opened before it may end, and its exit code once it has ended within
+// `milliseconds` (else STILL_ACTIVE).
+HANDLE processOf(HWND main) {
+    DWORD id = 0;
+    GetWindowThreadProcessId(main, &id);
+    return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+}
+DWORD exitCodeWithin(HANDLE process, int milliseconds) {
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process, static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process, &code);
+    return code;
 }
 
 // The main window once it is shown: its controls exist and Form_Load has run.
@@ -203,23 +198,20 @@ HWND focusOf(HWND main) {
     return info.hwndFocus;
 }
 
-// Brings the main window to the front with the focus in `control`, as a user's click would.
-bool focusControl(HWND main, HWND control) {
+// Brings the main window to the front with the focus in the control `name`, as a user's click would.
+void focusControl(HWND main, std::string_view name) {
+    const HWND control = controlOf(main, name);
     SetForegroundWindow(main);
     const DWORD thread = GetWindowThreadProcessId(main, nullptr);
     AttachThreadInput(GetCurrentThreadId(), thread, TRUE);
     SetFocus(control);
     AttachThreadInput(GetCurrentThreadId(), thread, FALSE);
-    return waitFor([&] { return focusOf(main) == control && GetForegroundWindow() == main; }, 5000);
+    check(waitFor([&] { return focusOf(main) == control && GetForegroundWindow() == main; }, 5000),
+          std::string(name) + " has the focus");
 }
 
-bool waitForExit(DWORD process, int milliseconds, DWORD* exitCode = nullptr) {
-    const HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
-    if (!handle) return true;  // already gone
-    const bool ended = WaitForSingleObject(handle, static_cast<DWORD>(milliseconds)) == WAIT_OBJECT_0;
-    if (ended && exitCode) GetExitCodeProcess(handle, exitCode);
-    CloseHandle(handle);
-    return ended;
+bool focusMovesTo(HWND main, std::string_view name) {
+    return waitFor([&] { return focusOf(main) == controlOf(main, name); }, 5000);
 }
 
 // A message box with `title`: its text, OK only, no icon; then OK closes it.
@@ -242,29 +234,56 @@ std::string readBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The file dialog `title`, which starts in the program's folder, answered with `path` in its name
+// field (an edit inside the combo box cmb13, Explorer style, or edt1), or cancelled when `path` is
+// empty. True once it has closed.
+bool chooseInDialog(std::string_view title, const std::wstring& path) {
+    const HWND dialog = findTopLevel(title, 10000);
+    check(dialog != nullptr, "the dialog \"" + std::string(title) + "\" opens");
+    if (!dialog) return false;
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring folder = textOf(GetDlgItem(dialog, cmb2));  // the "look in" box
+    check(folder == std::filesystem::path(program).parent_path().filename().wstring(),
+          "it starts in the program's folder (" + fromWide(folder) + ")");
+    HWND field = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM parameter) -> BOOL {
+            const bool name = GetDlgCtrlID(child) == cmb13 || GetDlgCtrlID(child) == edt1;
+            if (!name || _wcsicmp(classOf(child).c_str(), L"Edit") != 0) return TRUE;
+            *reinterpret_cast<HWND*>(parameter) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&field));
+    if (!path.empty()) {
+        check(field != nullptr, "it has a file name field");
+        if (!field) return false;
+        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    }
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(path.empty() ? IDCANCEL : IDOK, BN_CLICKED), 0);
+    return waitFor([&] { return !IsWindow(dialog); }, 10000);
+}
+
 // --- the scenarios ----------------------------------------------------------------------------------
 
-int warning() {
+void warning() {
     const HWND main = findTopLevel(expected::kMainCaption, 20000);
     check(findTopLevel(expected::kNoClientTitle, 20000) && main && !IsWindowVisible(main),
           "the main window is not shown yet while the warning is");
     checkMessageBox(expected::kNoClientTitle, expected::kNoClientText);
     check(waitFor([&] { return main && IsWindowVisible(main); }, 5000), "then the main window shows");
-    return failures;
 }
 
-int window() {
-    const HWND main = findMain();
-    if (!main) return 1;
-    const int dpi = dpiOf(main);
+void window(HWND main) {
+    const int dpi = static_cast<int>(GetDpiForWindow(main));
     std::printf("DPI of the main window: %d\n", dpi);
     check(focusOf(main) == controlOf(main, "Command1"), "Command1 has the focus at start");
-
     RECT client{};
     GetClientRect(main, &client);
     check(client.right == expected::scaled(expected::kMainWidth, dpi) &&
               client.bottom == expected::scaled(expected::kMainHeight, dpi),
-          "client area " + show(client.right) + " x " + show(client.bottom));
+          "client area " + to_string(client.right) + " x " + to_string(client.bottom));
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(main, GWL_STYLE));
     check((style & (WS_THICKFRAME | WS_MAXIMIZEBOX | WS_MINIMIZEBOX)) == 0 && (style & WS_SYSMENU) &&
               (style & WS_CAPTION) == WS_CAPTION,
@@ -289,7 +308,6 @@ int window() {
     check(classOf(slider) == TRACKBAR_CLASSW && SendMessageW(slider, TBM_GETRANGEMIN, 0, 0) == 0 &&
               SendMessageW(slider, TBM_GETRANGEMAX, 0, 0) == 5 && SendMessageW(slider, TBM_GETPOS, 0, 0) == 2,
           "Slider1 is a trackbar from 0 to 5, at 2");
-
     const auto& order = expected::kFocusOrder;
     for (std::size_t i = 0; i < order.size(); ++i) {
         const std::string_view next = order[(i + 1) % order.size()];
@@ -300,47 +318,39 @@ int window() {
     // The delay label follows the slider, with the decimal separator of the user's locale.
     wchar_t separator[8] = {};
     GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
-    const HWND label = controlOf(main, "Label1");
     for (int value : {5, 0, 1, 2}) {
         setSlider(main, value);
-        const std::wstring tenths =
-            value == 0 ? L"0" : L"0" + std::wstring(separator) + std::to_wstring(value);
-        check(textOf(label) == L"Delay von Zeichen zu Zeichen (" + tenths + L"s)",
-              "slider at " + show(value) + ": \"" + fromWide(textOf(label)) + "\"");
+        const std::wstring label = textOf(controlOf(main, "Label1"));
+        check(label == L"Delay von Zeichen zu Zeichen (" +
+                           (value ? L"0" + std::wstring(separator) + std::to_wstring(value) : L"0") + L"s)",
+              "slider at " + to_string(value) + ": \"" + fromWide(label) + "\"");
     }
-
     menu(main, kMenuFeatures);
     checkMessageBox(expected::kFeaturesTitle, expected::kFeaturesText);
-    return failures;
 }
 
-int aboutDialog() {
-    const HWND main = findMain();
-    if (!main) return 1;
+void aboutDialog(HWND main) {
     click(main, "Command4");
     click(main, "Command4");
     HWND dialog = findTopLevel(expected::kAboutCaption, 5000);
     check(dialog != nullptr, "\"About\" opens \"Info zu Quillpost\"");
-    if (!dialog) return 1;
+    if (!dialog) return;
     SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);  // the second click is through
-    check(topLevelWindowsTitled(wide(expected::kAboutCaption)).size() == 1,
-          "two clicks leave one About dialog");
+    check(windowsTitled(expected::kAboutCaption).size() == 1, "two clicks leave one About dialog");
 
-    const int dpi = dpiOf(dialog);
-    // The children, created in tab order.
-    HWND child = GetWindow(dialog, GW_CHILD);
+    const int dpi = static_cast<int>(GetDpiForWindow(dialog));
+    HWND child = GetWindow(dialog, GW_CHILD);  // the children, created in tab order
     for (const expected::Control& control : expected::kAboutControls) {
-        check(child != nullptr, std::string(control.name) + " exists");
+        const std::string name(control.name);
+        check(child != nullptr, name + " exists");
         if (!child) break;
-        if (control.name != "picIcon")
-            check(
-                textOf(child) == wide(control.caption),
-                std::string(control.name) + " reads \"" + std::string(control.caption.substr(0, 40)) + "\"");
+        if (name != "picIcon")
+            check(textOf(child) == wide(control.caption),
+                  name + " reads \"" + std::string(control.caption.substr(0, 40)) + "\"");
         checkPlace(dialog, child, control.rect, dpi, control.name);
         child = GetWindow(child, GW_HWNDNEXT);
     }
     check(GetDlgItem(dialog, IDOK) == GetWindow(dialog, GW_CHILD), "cmdOK is the OK button");
-
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_STYLE));
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(dialog, GWL_EXSTYLE));
     const HWND owner = GetWindow(dialog, GW_OWNER);
@@ -356,71 +366,22 @@ int aboutDialog() {
     using expected::scaled;
     check(origin.x == scaled(place.left, dpi) && origin.y == scaled(place.top, dpi) &&
               client.right == scaled(place.width, dpi) && client.bottom == scaled(place.height, dpi),
-          "client area at " + show(origin.x) + "," + show(origin.y) + " size " + show(client.right) + "x" +
-              show(client.bottom));
+          "client area at " + to_string(origin.x) + "," + to_string(origin.y) + " size " +
+              to_string(client.right) + "x" + to_string(client.bottom));
 
-    // Esc presses the cancel button, Enter the default button; both are cmdOK.
+    // Esc presses the cancel button, Enter the default button; both are cmdOK. "&Info..." opens it too.
     PostMessageW(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_ESCAPE, 0);
     check(waitFor([&] { return !IsWindow(dialog); }, 5000), "Esc closes the dialog");
     menu(main, kMenuInfo);
     dialog = findTopLevel(expected::kAboutCaption, 5000);
     check(dialog != nullptr, "\"&Info...\" opens it again");
-    if (!dialog) return 1;
+    if (!dialog) return;
     PostMessageW(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_RETURN, 0);
     check(waitFor([&] { return !IsWindow(dialog); }, 5000), "Enter closes the dialog");
     check(IsWindow(main) && IsWindowVisible(main), "the main window stays");
-    return failures;
 }
 
-// The file dialog's name field: an edit inside the combo box cmb13 (Explorer style), or edt1.
-HWND fileNameField(HWND dialog) {
-    HWND found = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM parameter) -> BOOL {
-            if (_wcsicmp(classOf(child).c_str(), L"Edit") != 0) return TRUE;
-            if (GetDlgCtrlID(child) != cmb13 && GetDlgCtrlID(child) != edt1) return TRUE;
-            *reinterpret_cast<HWND*>(parameter) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
-
-// Waits for the file dialog `title`, which starts in the program's folder, and answers it with
-// `path`, or cancels it when `path` is empty. True once it has closed.
-bool chooseInDialog(std::string_view title, const std::wstring& path) {
-    const HWND dialog = findTopLevel(title, 10000);
-    check(dialog != nullptr, "the dialog \"" + std::string(title) + "\" opens");
-    if (!dialog) return false;
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    const std::wstring folder = textOf(GetDlgItem(dialog, cmb2));  // the "look in" box
-    check(folder == std::filesystem::path(program).parent_path().filename().wstring(),
-          "it starts in the program's folder (" + fromWide(folder) + ")");
-    if (path.empty()) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    } else {
-        const HWND field = fileNameField(dialog);
-        check(field != nullptr, "it has a file name field");
-        if (!field) return false;
-        SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    }
-    return waitFor([&] { return !IsWindow(dialog); }, 10000);
-}
-
-// The editor's text with every line break as LF, in UTF-8.
-std::string editorText(HWND main) {
-    std::string out;
-    for (char c : fromWide(textOf(controlOf(main, "Text1"))))
-        if (c != '\n') out += c == '\r' ? '\n' : c;
-    return out;
-}
-
-int files() {
-    const HWND main = findMain();
-    if (!main) return 1;
+void files(HWND main) {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring saved = std::wstring(temp) + L"quillpost-gespeichert.txt";
@@ -440,141 +401,127 @@ int files() {
         check(chooseInDialog(expected::kSaveTitle, saved), "the save dialog closes on the existing name");
         const std::string expected = GetACP() == 1252 ? std::string(bytes) : readBytes(saved);
         std::string written;
-        const bool replaced = waitFor(
-            [&] {
-                written = readBytes(saved);
-                return written == expected || written == expected + "\r\n";
-            },
-            5000);
-        check(replaced, "the file holds the editor's text in code page 1252 with CR LF (" +
-                            show(written.size()) + " bytes)");
+        check(waitFor(
+                  [&] {
+                      written = readBytes(saved);
+                      return written == expected || written == expected + "\r\n";
+                  },
+                  5000),
+              "the file holds the editor's text in code page 1252 with CR LF (" + to_string(written.size()) +
+                  " bytes)");
     }
 
     // Open: a rich-text file comes in with its text; cancelling leaves the editor as it is.
     std::ofstream(std::filesystem::path(rtf), std::ios::binary)
         << "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\f0 Fett: {\\b dick}\\par zweite Zeile "
            "\\'e4\\'f6\\'fc}";
-    const std::string loaded = "Fett: dick\nzweite Zeile \xC3\xA4\xC3\xB6\xC3\xBC";
+    const std::wstring loaded = L"Fett: dick\rzweite Zeile \u00e4\u00f6\u00fc";
+    const auto editorText = [&] {  // every line break as CR
+        std::wstring text = textOf(controlOf(main, "Text1"));
+        std::erase(text, L'\n');
+        return text;
+    };
     menu(main, kMenuOeffnen);
     check(chooseInDialog(expected::kOpenTitle, rtf), "a file chosen in the open dialog");
-    check(waitFor([&] { return editorText(main) == loaded; }, 5000),
-          "the editor shows the loaded text: " + editorText(main));
+    check(waitFor([&] { return editorText() == loaded; }, 5000),
+          "the editor shows the loaded text: " + fromWide(editorText()));
     menu(main, kMenuOeffnen);
     check(chooseInDialog(expected::kOpenTitle, L""), "the open dialog cancelled");
-    check(editorText(main) == loaded, "the editor is untouched");
+    check(editorText() == loaded, "the editor is untouched");
     DeleteFileW(saved.c_str());
     DeleteFileW(rtf.c_str());
-    return failures;
 }
 
 // The keys without the menu, as a user presses them.
-int keys() {
-    const HWND main = findMain();
-    if (!main) return 1;
-    const HWND editor = controlOf(main, "Text1");
-    const DWORD process = processOf(main);
-
-    check(focusControl(main, controlOf(main, "Command3")), "Command3 has the focus");
+void keys(HWND main) {
+    const HANDLE process = processOf(main);
+    focusControl(main, "Command3");
     press(VK_MENU, 'T');
     checkMessageBox(expected::kNoClientTitle, expected::kNoClientText);  // Alt+T: no client
-
     setText(main, L"weg damit");
-    check(focusControl(main, controlOf(main, "Command1")), "Command1 has the focus");
+    focusControl(main, "Command1");
     press(VK_MENU, 'L');
-    check(waitFor([&] { return textOf(editor).empty(); }, 5000), "Alt+L clears the editor");
+    check(editorHolds(main, L""), "Alt+L clears the editor");
 
-    // In the editor Tab is typed, Ctrl+Tab goes on to the slider.
-    check(focusControl(main, editor), "the editor has the focus");
+    // In the editor Tab is typed, Ctrl+Tab goes on to the slider, Ctrl+Shift+Tab back to Command4.
+    focusControl(main, "Text1");
     press(0, VK_TAB);
-    check(waitFor([&] { return textOf(editor) == L"\t"; }, 5000) && focusOf(main) == editor,
-          "Tab in the editor types a tab and stays");
+    check(editorHolds(main, L"\t") && focusMovesTo(main, "Text1"), "Tab in the editor types a tab and stays");
     press(VK_CONTROL, VK_TAB);
-    check(waitFor([&] { return focusOf(main) == controlOf(main, "Slider1"); }, 5000),
-          "Ctrl+Tab leaves to Slider1");
-    check(focusControl(main, editor), "the editor has the focus");
+    check(focusMovesTo(main, "Slider1"), "Ctrl+Tab leaves to Slider1");
+    focusControl(main, "Text1");
     keyEvent(VK_SHIFT, true);
     press(VK_CONTROL, VK_TAB);
     keyEvent(VK_SHIFT, false);
-    check(waitFor([&] { return focusOf(main) == controlOf(main, "Command4"); }, 5000),
-          "Ctrl+Shift+Tab leaves back to Command4");
+    check(focusMovesTo(main, "Command4"), "Ctrl+Shift+Tab leaves back to Command4");
 
-    const std::pair<char, std::string_view> dialogs[] = {{'O', expected::kOpenTitle},
-                                                         {'S', expected::kSaveTitle}};
-    for (const auto& [key, title] : dialogs) {
+    for (const auto& [key, title] : {std::pair<char, std::string_view>{'O', expected::kOpenTitle},
+                                     std::pair<char, std::string_view>{'S', expected::kSaveTitle}}) {
         setText(main, L"bleibt");
-        check(focusControl(main, editor), "the editor has the focus");
+        focusControl(main, "Text1");
         press(VK_CONTROL, static_cast<WORD>(key));
         check(chooseInDialog(title, L""),
               std::string("Ctrl+") + key + " opens \"" + std::string(title) + "\"");
-        check(textOf(editor) == L"bleibt", "cancelled: the editor is untouched");
+        check(editorHolds(main, L"bleibt"), "cancelled: the editor is untouched");
     }
-
-    check(focusControl(main, editor), "the editor has the focus");
+    focusControl(main, "Text1");
     press(VK_CONTROL, 'N');
-    check(waitFor([&] { return textOf(editor).empty(); }, 5000), "Ctrl+N in the editor clears it");
-
+    check(editorHolds(main, L""), "Ctrl+N in the editor clears it");
     setText(main, L"bleibt");
-    check(focusControl(main, editor), "the editor has the focus again");
+    focusControl(main, "Text1");
     press(VK_CONTROL, 'X');
-    DWORD exitCode = 1;
-    check(waitForExit(process, 10000, &exitCode) && exitCode == 0, "Ctrl+X in the editor ends the program");
-    return failures;
+    check(exitCodeWithin(process, 10000) == 0, "Ctrl+X in the editor ends the program");
 }
 
-int altX() {
-    const HWND main = findMain();
-    if (!main) return 1;
-    check(focusControl(main, controlOf(main, "Slider1")), "Slider1 has the focus");
+void altX(HWND main) {
+    const HANDLE process = processOf(main);
+    focusControl(main, "Slider1");
     press(VK_MENU, 'X');
-    DWORD exitCode = 1;
-    check(waitForExit(processOf(main), 10000, &exitCode) && exitCode == 0, "Alt+X ends the program");
-    return failures;
+    check(exitCodeWithin(process, 10000) == 0, "Alt+X ends the program");
 }
 
-int closeWithAbout() {
-    const HWND main = findMain();
-    if (!main) return 1;
-    const DWORD process = processOf(main);
+void closeWithAbout(HWND main) {
+    const HANDLE process = processOf(main);
     click(main, "Command4");
     const HWND dialog = findTopLevel(expected::kAboutCaption, 5000);
     check(dialog != nullptr, "About is open");
     PostMessageW(main, WM_CLOSE, 0, 0);
     check(waitFor([&] { return !IsWindow(main); }, 5000), "the close box closes the main window");
-    check(!waitForExit(process, 500) && dialog && IsWindow(dialog),
+    check(exitCodeWithin(process, 500) == STILL_ACTIVE && dialog && IsWindow(dialog),
           "the program goes on while About is open");
     if (dialog) PostMessageW(dialog, WM_CLOSE, 0, 0);
-    check(waitForExit(process, 10000), "closing About too ends the program");
-    return failures;
+    check(exitCodeWithin(process, 10000) != STILL_ACTIVE, "closing About too ends the program");
 }
 
-int type(const std::wstring& outputFile, const std::string& layoutName, bool fast,
-         std::string_view receiverTitle) {
-    const HWND main = findMain();
-    if (!main) return 1;
-    const HWND receiver = findTopLevel(receiverTitle, 5000);
-    check(receiver != nullptr, "the receiver window exists");
-    if (!receiver) return 1;
-    check(topLevelWindowsTitled(wide(expected::kNoClientTitle)).empty(), "no warning with a client running");
+// The client waits minimised in the task bar, as its user left it (before Quillpost starts).
+void minimiseClient() {
+    const HWND client = findTopLevel(kClientTitle, 10000);
+    if (client) ShowWindow(client, SW_MINIMIZE);
+    check(client && waitFor([&] { return IsIconic(client) != FALSE; }, 5000), "the client is minimised");
+}
 
-    // The keyboard layout of the receiver's thread: German 0407 or US 0409.
-    const HKL layout = GetKeyboardLayout(GetWindowThreadProcessId(receiver, nullptr));
-    const auto language = static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(layout) & 0xFFFF);
-    check(language == (layoutName == "de" ? 0x0407u : 0x0409u),
-          "the receiver's keyboard layout is " + layoutName);
-
+void type(HWND main, const std::wstring& recordFile, const std::string& layoutName, bool fast) {
+    const HWND client = findTopLevel(kClientTitle, 5000);
+    check(client != nullptr, "the client's window exists");
+    if (!client) return;
+    check(windowsTitled(expected::kNoClientTitle).empty(), "no warning with a client running");
+    // The keyboard layout of the client's thread: German 0407 or US 0409.
+    const auto layout =
+        reinterpret_cast<ULONG_PTR>(GetKeyboardLayout(GetWindowThreadProcessId(client, nullptr)));
+    check((layout & 0xFFFF) == (layoutName == "de" ? 0x0407u : 0x0409u),
+          "the client's keyboard layout is " + layoutName);
     const HWND list = controlOf(main, "List1(1)");
-    wchar_t recorded[256] = {};
-    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(recorded));
-    check(SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && wide(receiverTitle) == recorded,
-          "List1(1) holds the client's title: " + fromWide(recorded));
+    wchar_t listed[256] = {};
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(listed));
+    check(SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && wide(kClientTitle) == listed,
+          "List1(1) holds the client's title: " + fromWide(listed));
 
     const std::string expected =
         fast ? std::string(testing::kAcceptanceText) : "hallo Welt\nzeile zwei: Grüße, €";
     std::string withCrLf;
     for (char c : expected) withCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     setText(main, toWide(withCrLf));
-
-    if (!fast) check(IsIconic(receiver) != FALSE, "the receiver starts minimised");
+    if (!fast) check(IsIconic(client) != FALSE, "the client is still minimised");
     // fast: slider at 0, so the timer does not tick and the test gives the ticks itself;
     // timer: slider at 1, ticks every 100 ms from the real timer.
     setSlider(main, fast ? 0 : 1);
@@ -582,17 +529,16 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     click(main, "Command1");
     if (!fast) {
         // The user holds Shift down while the text goes out: lower-case letters must stay lower case.
-        check(waitFor([&] { return GetForegroundWindow() == receiver; }, 5000),
-              "the receiver comes to the front");
+        check(waitFor([&] { return GetForegroundWindow() == client; }, 5000),
+              "the client comes to the front");
         keyEvent(VK_LSHIFT, true);
     }
     std::string received;
     const bool complete = waitFor(
         [&] {
-            if (fast)
-                for (int i = 0; i < 8; ++i)
-                    SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr);
-            received = readBytes(outputFile);
+            for (int i = 0; fast && i < 8; ++i)
+                SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr);
+            received = readBytes(recordFile);
             return received.size() >= expected.size();
         },
         fast ? 90000 : 30000);
@@ -601,45 +547,84 @@ int type(const std::wstring& outputFile, const std::string& layoutName, bool fas
     if (!fast) {
         check((GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0, "Shift is still held after the transfer");
         keyEvent(VK_LSHIFT, false);
-        check(!IsIconic(receiver) && GetForegroundWindow() == receiver,
-              "the minimised receiver was restored and is the foreground window");
+        check(!IsIconic(client) && GetForegroundWindow() == client,
+              "the minimised client was restored and is the foreground window");
     }
     check(complete, "every character arrived");
-    if (received != expected) {
-        std::size_t at = 0;
-        while (at < received.size() && at < expected.size() && received[at] == expected[at]) ++at;
-        std::printf("first difference at byte %zu\n  expected: %s\n  received: %s\n", at,
-                    expected.substr(at > 10 ? at - 10 : 0, 40).c_str(),
-                    received.substr(at > 10 ? at - 10 : 0, 40).c_str());
-    }
-    check(received == expected, "the receiver got the text exactly (" + show(received.size()) + " bytes)");
-    return failures;
+    check(received == expected, "the client got the text exactly (" + to_string(received.size()) + " bytes)" +
+                                    (received == expected ? "" : ":\n" + received));
 }
 
 // "Text &löschen" (Alt+L) while a transfer runs: the editor empties and the transfer stops.
-int clearWhileTyping(const std::wstring& outputFile) {
-    const HWND main = findMain();
-    const HWND receiver = findTopLevel("Ultima Online - Empf\xC3\xA4nger", 5000);
-    if (!main || !receiver) return 1;
-    const std::size_t before = readBytes(outputFile).size();
+void clearWhileTyping(HWND main, const std::wstring& recordFile) {
+    const HWND client = findTopLevel(kClientTitle, 5000);
+    check(client != nullptr, "the client's window exists");
+    const std::size_t before = readBytes(recordFile).size();
     setText(main, std::wstring(200, L'x'));
     setSlider(main, 5);  // half a second a character
     click(main, "Command1");
-    check(waitFor([&] { return readBytes(outputFile).size() > before; }, 5000), "the transfer has begun");
+    check(waitFor([&] { return readBytes(recordFile).size() > before; }, 5000), "the transfer has begun");
     // Back in Quillpost the transfer waits; Alt+L clears the text.
-    check(focusControl(main, controlOf(main, "Command1")), "Quillpost is in front again");
+    focusControl(main, "Command1");
     press(VK_MENU, 'L');
-    check(waitFor([&] { return textOf(controlOf(main, "Text1")).empty(); }, 5000), "Alt+L clears the editor");
-    SetForegroundWindow(receiver);
+    check(editorHolds(main, L""), "Alt+L clears the editor");
+    SetForegroundWindow(client);
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     // The tick found no text and stopped: a new text is not sent on.
     setText(main, std::wstring(200, L'y'));
-    const std::size_t stopped = readBytes(outputFile).size();
+    const std::size_t stopped = readBytes(recordFile).size();
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    const std::string after = readBytes(outputFile);
+    const std::string after = readBytes(recordFile);
     check(after.size() == stopped && after.find('y') == std::string::npos,
           "nothing more is typed after Alt+L");
-    return failures;
+}
+
+// The version block of Quillpost.exe, read with the Windows version API, and the About text carry
+// the project's version: 2.0.1 is 2.0.0.1 in the numbers and "2.00.0001" in the texts.
+void version(const std::wstring& path, const std::string& version) {
+    unsigned major = 0, minor = 0, patch = 0;
+    check(std::sscanf(version.c_str(), "%u.%u.%u", &major, &minor, &patch) == 3, "version " + version);
+    char fileVersion[32];
+    std::snprintf(fileVersion, sizeof fileVersion, "%u.%02u.%04u", major, minor, patch);
+    DWORD ignored = 0;
+    std::vector<unsigned char> block(GetFileVersionInfoSizeW(path.c_str(), &ignored));
+    check(!block.empty() &&
+              GetFileVersionInfoW(path.c_str(), 0, static_cast<DWORD>(block.size()), block.data()),
+          "the program file has a version block");
+    if (block.empty()) return;
+    UINT length = 0;
+    const auto value = [&](const std::wstring& name) -> const void* {
+        void* found = nullptr;
+        return VerQueryValueW(block.data(), name.c_str(), &found, &length) ? found : nullptr;
+    };
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value(L"\\"));
+    const DWORD majorMinor = (major << 16) | minor;
+    check(fixed && fixed->dwFileVersionMS == majorMinor && fixed->dwFileVersionLS == patch &&
+              fixed->dwProductVersionMS == majorMinor && fixed->dwProductVersionLS == patch,
+          "numeric file and product version " + version);
+    check(about::frmAbout_Form_Load().version == "Version " + version, "About dialog: Version " + version);
+    const auto* translation = static_cast<const WORD*>(value(L"\\VarFileInfo\\Translation"));
+    check(translation && length >= 4 && translation[0] == 0x0407 && translation[1] == 1200,
+          "language German (0407), Unicode strings (1200)");
+    const std::pair<const wchar_t*, std::string> table[] = {
+        {L"FileVersion", fileVersion},
+        {L"ProductVersion", fileVersion},
+        {L"FileDescription", "UO Tool (3rd Party Software)"},
+        {L"ProductName", "UO Quillpost"},
+        {L"InternalName", "Quillpost"},
+        {L"OriginalFilename", "Quillpost.exe"},
+        {L"Comments",
+         "Der Programmierer übernimmt keine Garantie dafür, das dieses Tool auf dem Shard des Benutzers laut "
+         "Regelwerk verboten ist! ;)"},
+        {L"CompanyName", "Quillpost-Team"},
+        {L"LegalCopyright", "© 2026 Quillpost-Team"},
+    };
+    for (const auto& [name, expected] : table) {
+        const auto* text =
+            static_cast<const wchar_t*>(value(L"\\StringFileInfo\\040704B0\\" + std::wstring(name)));
+        const std::string found = text ? fromWide(text) : std::string("(missing)");
+        check(found == expected, fromWide(name) + " = \"" + found + "\"");
+    }
 }
 
 }  // namespace
@@ -647,22 +632,35 @@ int clearWhileTyping(const std::wstring& outputFile) {
 int main() {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    const std::wstring command = arguments && count >= 2 ? arguments[1] : L"";
-    if (command == L"warning") return warning();
-    if (command == L"window") return window();
-    if (command == L"about") return aboutDialog();
-    if (command == L"keys") return keys();
-    if (command == L"alt-x") return altX();
-    if (command == L"files") return files();
-    if (command == L"close-with-about") return closeWithAbout();
-    if (command == L"clear-while-typing" && count == 3) return clearWhileTyping(arguments[2]);
-    if (command == L"type" && (count == 5 || (count == 6 && std::wstring(arguments[5]) == L"practice")))
-        return type(arguments[2], fromWide(arguments[3]), std::wstring(arguments[4]) == L"fast",
-                    count == 6 ? std::string_view("Ultima Online - \xC3\x9C"
-                                                  "bungsbuch")
-                               : std::string_view("Ultima Online - Empf\xC3\xA4nger"));
-    std::fprintf(stderr,
-                 "usage: driver warning|window|about|files|keys|alt-x|close-with-about|"
-                 "clear-while-typing FILE|type FILE us|de fast|timer [practice]\n");
-    return 2;
+    const auto argument = [&](int i) { return arguments && i < count ? std::wstring(arguments[i]) : L""; };
+    const std::wstring command = argument(1);
+    const std::pair<const wchar_t*, std::function<void(HWND)>> withMain[] = {
+        {L"window", window},
+        {L"about", aboutDialog},
+        {L"files", files},
+        {L"keys", keys},
+        {L"alt-x", altX},
+        {L"close-with-about", closeWithAbout},
+        {L"type", [&](HWND main) { type(main, argument(2), fromWide(argument(3)), argument(4) == L"fast"); }},
+        {L"clear-while-typing", [&](HWND main) { clearWhileTyping(main, argument(2)); }},
+    };
+    bool known = true;
+    if (command == L"warning")
+        warning();
+    else if (command == L"minimise-client")
+        minimiseClient();
+    else if (command == L"version")
+        version(argument(2), fromWide(argument(3)));
+    else
+        known = false;
+    for (const auto& [name, scenario] : withMain) {
+        if (command != name) continue;
+        known = true;
+        if (const HWND main = findMain()) scenario(main);
+    }
+    if (!known)
+        std::fprintf(stderr,
+                     "usage: driver warning|window|about|files|keys|alt-x|close-with-about|minimise-client|"
+                     "type FILE us|de fast|timer|clear-while-typing FILE|version EXE X.Y.Z\n");
+    return !known ? 2 : failures == 0 ? 0 : 1;
 }

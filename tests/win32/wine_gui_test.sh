@@ -3,12 +3,12 @@
 # QUILL_WINE_COMPOSITOR=mutter|kwin|sway on the XWayland server of that compositor, started headless.
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window-dpi DPI
-#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR typing us|de fast|timer
-#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR practice us|de PRACTICE.exe
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR typing us|de fast|timer PRACTICE.exe
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR practice us|de PRACTICE.exe   (typing ... fast)
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR run PROGRAM.exe [ARGS...]
-# BIN-DIR holds Quillpost.exe, driver.exe and receiver.exe; "practice" types the acceptance text into
-# the practice client (PRACTICE.exe --record) instead of receiver.exe. Every process started here is
-# ended on exit, also on failure. Wine programs of one build run one at a time (the lock of wine-run.sh).
+# BIN-DIR holds Quillpost.exe and driver.exe; the typing tests type into the practice client
+# (PRACTICE.exe --record FILE) as the game client. Every process started here is ended on exit, also
+# on failure. Wine programs of one build run one at a time (the lock of wine-run.sh).
 set -euo pipefail
 prefix=$1 display=$2 bindir=$3 outdir=$4 mode=$5
 shift 5
@@ -131,33 +131,26 @@ window-dpi)
     run "$bindir/driver.exe" about
     run "$bindir/driver.exe" alt-x
     ;;
+practice)
+    set -- "$1" fast "$2"
+    ;&
 typing)
-    layout=$1 pace=$2
+    # The practice client, under its own default title, records what the real program types; for
+    # "timer" it waits minimised in the task bar.
+    layout=$1 pace=$2 practice=$3
     use_layout "$layout"
-    received="$outdir/received-$layout-$pace.txt"
-    rm -f "$received"
-    : >"$received"
-    receiver_args=("$(winepath -w "$received" 9>&-)")
-    if [ "$pace" = timer ]; then receiver_args+=(--minimized); fi
-    start "$bindir/receiver.exe" "${receiver_args[@]}"
-    wait_for_client 'Ultima Online - Empf'
+    record="$outdir/record-$layout-$pace.txt"
+    rm -f "$record"
+    record=$(winepath -w "$record" 9>&-)
+    start "$practice" --record "$record"
+    wait_for_client 'Ultima Online - '
+    if [ "$pace" = timer ]; then run "$bindir/driver.exe" minimise-client; fi
     start "$bindir/Quillpost.exe"
-    run "$bindir/driver.exe" type "$(winepath -w "$received" 9>&-)" "$layout" "$pace"
+    run "$bindir/driver.exe" type "$record" "$layout" "$pace"
     if [ "$pace" = timer ]; then
-        run "$bindir/driver.exe" clear-while-typing "$(winepath -w "$received" 9>&-)"
+        run "$bindir/driver.exe" clear-while-typing "$record"
         run "$bindir/driver.exe" close-with-about
     fi
-    ;;
-practice)
-    # The practice client, under its own default title, records what the real program types.
-    layout=$1 practice=$2
-    use_layout "$layout"
-    record="$outdir/record-$layout.txt"
-    rm -f "$record"
-    start "$practice" --record "$(winepath -w "$record" 9>&-)"
-    wait_for_client 'Ultima Online - '
-    start "$bindir/Quillpost.exe"
-    run "$bindir/driver.exe" type "$(winepath -w "$record" 9>&-)" "$layout" fast practice
     ;;
 run)
     run "$@"
