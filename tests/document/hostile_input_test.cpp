@@ -1,5 +1,5 @@
-// Input a careless or hostile user may hand over: special files, texts too large for the editor, broken
-// RTF, long names, saving where a file stands in for a folder, and texts that must open as saved.
+// Input a careless or hostile user may hand over: files that are missing, no files, special or too large,
+// long names, texts too large for the editor, and texts that must open as saved.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -17,68 +17,80 @@ namespace {
 std::string fileFailure(const std::filesystem::path& path) {
     const ReadResult result = readDocumentFile(path);
     const auto* failure = std::get_if<Failure>(&result);
-    return failure ? failure->message : "read";
+    return failure ? failure->message : "read: " + std::get<Document>(result).plainText();
 }
 
-TEST(HostileInput, SpecialFilesAreRefusedBeforeAnythingWaitsOnThem) {
+TEST(HostileInput, FilesAreRefusedWithTheirNameBeforeAnythingWaitsOnThem) {
     TempFolder folder;
-#if defined(_WIN32)
-    const std::filesystem::path special = "NUL";
-#else
-    const std::filesystem::path special = folder / "rohr";
-    ASSERT_EQ(mkfifo(special.c_str(), 0600), 0);  // no writer: opening it for reading would wait forever
-    EXPECT_EQ(
-        fileFailure("/dev/zero"),
-        "Die Datei \"zero\" ist keine gewöhnliche Datei, sondern eine Pipe, ein Socket oder ein Gerät, und "
-        "kann nicht geöffnet werden.");
+    std::filesystem::create_directory(folder / "ordner.rtf");
+    // A sparse file just above the limit: refused from its size, before a byte is read.
+    const auto big = folder / std::filesystem::path(u8"groß.txt");
+    { std::ofstream(big, std::ios::binary).put('x'); }
+    std::filesystem::resize_file(big, kMaxDocumentBytes + 1);
+#if !defined(_WIN32)
+    ASSERT_EQ(mkfifo((folder / "rohr").c_str(), 0600),
+              0);  // no writer: opening it to read would wait forever
 #endif
-    EXPECT_NE(fileFailure(special).find("ist keine gewöhnliche Datei"), std::string::npos);
-}
-
-TEST(HostileInput, LongNamesKeepTheirEndInMessages) {
-    TempFolder folder;
-    const std::string name = std::string(236, 'n') + ".txt";
-    EXPECT_EQ(fileFailure(folder / name),
-              "Die Datei \"nnnnnnnnnnnnnnnnnnnnnnn…nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn.txt\" wurde nicht "
-              "gefunden. Bitte "
-              "prüfen Sie Namen und Ordner.");
-}
-
-TEST(HostileInput, SavingBelowAFileSaysThatItIsAFile) {
-    TempFolder folder;
-    { std::ofstream(folder / "datei.txt") << "x"; }
-    const auto failure = savePlainTextFile(folder / "datei.txt" / "neu.txt", "Text", {});
-    ASSERT_TRUE(failure);
-    EXPECT_NE(failure->message.find("datei.txt\" ist eine Datei und kein Ordner."), std::string::npos)
-        << failure->message;
+    const std::pair<std::filesystem::path, std::string> rows[] = {
+        // A long name keeps its end.
+        {folder / (std::string(236, 'n') + ".txt"),
+         "Die Datei \"nnnnnnnnnnnnnnnnnnnnnnn…nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn.txt\" wurde nicht gefunden. "
+         "Bitte "
+         "prüfen Sie Namen und Ordner."},
+        {folder / std::filesystem::path(u8"Ärger_中.rtf"),
+         "Die Datei \"Ärger_中.rtf\" wurde nicht gefunden."},
+        {folder / "ordner.rtf", "\"ordner.rtf\" ist ein Ordner"},
+        {big,
+         "Die Datei \"groß.txt\" ist zu groß (67.108.865 Bytes). Es können höchstens 64 MiB (67.108.864 "
+         "Bytes) "
+         "geöffnet werden."},
+#if defined(_WIN32)
+        {"NUL", "ist keine gewöhnliche Datei"},
+#else
+        {"/dev/zero",
+         "Die Datei \"zero\" ist keine gewöhnliche Datei, sondern eine Pipe, ein Socket oder ein Gerät, und "
+         "kann "
+         "nicht geöffnet werden."},
+        {folder / "rohr", "Die Datei \"rohr\" ist keine gewöhnliche Datei"},
+#endif
+    };
+    for (const auto& [path, message] : rows)
+        EXPECT_NE(fileFailure(path).find(message), std::string::npos) << fileFailure(path);
+    // Exactly at the limit is not too large; a file with a Unicode name is opened.
+    std::filesystem::resize_file(big, kMaxDocumentBytes);
+    EXPECT_EQ(fileFailure(big).find("zu groß"), std::string::npos);
+    const auto named = folder / std::filesystem::path(u8"Grüße_Ελλάδα_日本.txt");
+    { std::ofstream(named, std::ios::binary) << "Inhalt"; }
+    EXPECT_EQ(fileFailure(named), "read: Inhalt");
 }
 
 TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) {
-    Document lines;
+    const auto message = [](const std::optional<Failure>& failure) {
+        return failure ? failure->message : "fits";
+    };
+    Document lines, line, fits;
     lines.append(std::string(50'000, '\n'));  // 50,001 lines
+    line.append(std::string(1'000'001, 'x'));
+    fits.append(std::string(49'999, '\n') + std::string(1'000'000, 'x'));
     EXPECT_EQ(
-        checkFitsEditor(lines, "chat.log").value_or(Failure{"fits"}).message,
+        message(checkFitsEditor(lines, "chat.log")),
         "Die Datei \"chat.log\" hat 50.001 Zeilen. Der Editor kann höchstens 50.000 Zeilen anzeigen, ohne "
         "lange zu hängen; sie wurde nicht geöffnet, der bisherige Text bleibt.");
-    Document line;
-    line.append(std::string(1'000'001, 'x'));
     EXPECT_EQ(
-        checkFitsEditor(line, "eine.txt").value_or(Failure{"fits"}).message,
+        message(checkFitsEditor(line, "eine.txt")),
         "Die Datei \"eine.txt\" hat eine Zeile mit 1.000.001 Zeichen. Der Editor kann Zeilen mit höchstens "
         "1.000.000 Zeichen anzeigen, ohne lange zu hängen; sie wurde nicht geöffnet, der bisherige Text "
         "bleibt.");
-    Document fits;
-    fits.append(std::string(49'999, '\n') + std::string(1'000'000, 'x'));
-    EXPECT_FALSE(checkFitsEditor(fits, "passt.txt"));
-
+    EXPECT_EQ(message(checkFitsEditor(fits, "passt.txt")), "fits");
     // Pasting: what the editor holds and the pasted text together.
-    EXPECT_FALSE(checkPasteFitsEditor({25'000, 10}, {25'001, 10}));
+    EXPECT_EQ(message(checkPasteFitsEditor({25'000, 10}, {25'001, 10})), "fits");
     EXPECT_EQ(
-        checkPasteFitsEditor({25'000, 10}, {25'002, 10}).value_or(Failure{"fits"}).message,
+        message(checkPasteFitsEditor({25'000, 10}, {25'002, 10})),
         "Mit dem eingefügten Text hätte der Editor bis zu 50.001 Zeilen. Der Editor kann höchstens 50.000 "
         "Zeilen anzeigen, ohne lange zu hängen; der Text wurde nicht eingefügt.");
-    EXPECT_EQ(extentOf(u"ab\r\n\U0001F600x\nc").longestLine, 2u);
-    EXPECT_EQ(extentOf(u"ab\r\n\U0001F600x\nc").lines, 3u);
+    const TextExtent extent = extentOf(u"ab\r\n\U0001F600x\nc");
+    EXPECT_EQ(extent.lines, 3u);
+    EXPECT_EQ(extent.longestLine, 2u);
 }
 
 // Every text the editor can hold (lines separated by CR LF, any other character, NUL included) comes

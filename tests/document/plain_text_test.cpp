@@ -1,110 +1,184 @@
-// Plain text encodings, and what readDocumentFile refuses before reading.
+// Plain text: read in the encoding its mark, its bytes or the system's code page say; saved with CR LF in
+// the chosen encoding by an atomic replace that never loses the old file.
 #include <gtest/gtest.h>
 
 #include "document_test_util.h"
 
+#if defined(__linux__)
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace quill::document::testing {
 namespace {
 
-// The failure message for a file, or "" (and a test failure) when it was read.
-std::string fileFailureOf(const std::filesystem::path& path) {
-    const ReadResult result = readDocumentFile(path);
-    if (const auto* failure = std::get_if<Failure>(&result)) return failure->message;
-    ADD_FAILURE() << "read although it should be refused: " << path;
-    return "";
-}
+using namespace std::literals;  // "..."s keeps a NUL inside
 
 TEST(PlainText, EncodingComesFromTheMarkOrTheBytes) {
-    EXPECT_EQ(textOf("\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
-                     "e"),
-              "Grüße");
-    EXPECT_EQ(textOf(std::string("\xFF\xFEG\0r\0\xFC\0\x3D\xD8\x00\xDE", 12)), "Grü😀");
-    EXPECT_EQ(textOf(std::string("\xFE\xFF\0G\0r\0\xFC\xD8\x3D\xDE\x00", 12)), "Grü😀");
-    EXPECT_EQ(textOf(std::string("\xFE\xFF\0a\0\r\0\n\0b\0", 11)),
-              "a\nb\uFFFD");  // odd trailing byte is marked
-    EXPECT_EQ(textOf("Gr\xC3\xBC\xC3\x9F"
-                     "e \xE2\x82\xAC"),
-              "Grüße €");  // valid UTF-8
-    EXPECT_EQ(textOf("Gr\xFC\xDF"
-                     "e \x80 \x84\x93"),
-              "Grüße € „“");                             // otherwise Windows-1252
-    EXPECT_EQ(textOf("\xC3\xBC und \xFC"), "Ã¼ und ü");  // one bad byte makes it all 1252
-    EXPECT_EQ(textOf(""), "");
+    expectRows({
+        {"\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+         "e",
+         "Grüße"},
+        {"\xFF\xFEG\0r\0\xFC\0\x3D\xD8\x00\xDE"s, "Grü😀"},
+        {"\xFE\xFF\0G\0r\0\xFC\xD8\x3D\xDE\x00"s, "Grü😀"},
+        {"\xFE\xFF\0a\0\r\0\n\0b\0"s, "a\nb\uFFFD"},  // an odd trailing byte is marked
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e \xE2\x82\xAC",
+         "Grüße €"},
+        {"Gr\xFC\xDF"
+         "e \x80 \x84\x93",
+         "Grüße € „“"},                     // not UTF-8: Windows-1252
+        {"\xC3\xBC und \xFC", "Ã¼ und ü"},  // one bad byte makes it all 1252
+        {"", ""},
+        {"a\r\nb\rc\nd\r\n", "a\nb\nc\nd\n"},
+        {"\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s,
+         "\"probe\" kann nicht geöffnet werden: Sie ist weder eine Textdatei noch ein RTF-", true},
+    });
 }
 
 TEST(PlainText, TextWithoutMarkReadsInTheSystemsCodePage) {
-    // On a Russian or Greek Windows the program saves in that ANSI code page; such a file (or one from
-    // Notepad there) reads back the same when the system's code page is given.
-    const auto russian = bytesOf("\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!");
-    const auto read = [](const std::vector<std::uint8_t>& bytes, unsigned codePage) {
-        const ReadResult result = readDocument(bytes, "probe", codePage);
-        return std::holds_alternative<Document>(result) ? std::get<Document>(result).plainText() : "";
+    // On a Russian Windows the program saves in that code page, and so does Notepad there; on Linux
+    // (code page 0) and for a code page without a table, such text reads as Windows-1252. Marked or
+    // valid UTF-8 text and RTF do not depend on it.
+    const struct {
+        std::string bytes;
+        unsigned codePage;
+        std::string text;
+    } rows[] = {
+        {"\xCF\xF0\xE8\xE2\xE5\xF2, \xEC\xE8\xF0!", 1251, "Привет, мир!"},
+        {"\xCF\xF0\xE8", 0, "Ïðè"},
+        {"\xCF\xF0\xE8", 1361, "Ïðè"},
+        {"\xC4\xE3\xBA\xC3 \x80", 936, "你好 €"},
+        {"\x83\x65\x83\x4C\x83\x58\x83\x67\r\n\xB6\xC0\x82", 932, "テキスト\nｶﾀ\uFFFD"},
+        {"Gr\xC3\xBC\xC3\x9F"
+         "e",
+         1251, "Grüße"},
+        {"{\\rtf1\\ansi \\'e4}", 1251, "ä"},
     };
-    EXPECT_EQ(read(russian, 1251), "Привет, мир!");
-    EXPECT_EQ(read(bytesOf("\xE1\xE2\xE3"), 1253), "αβγ");
-    EXPECT_EQ(read(russian, 0), "Ïðèâåò, ìèð!");     // Linux, where the program saves UTF-8: Windows-1252
-    EXPECT_EQ(read(russian, 1361), "Ïðèâåò, ìèð!");  // a code page this program has no table for
-    // Double-byte system code pages: Chinese (GBK, with its single-byte euro sign) and Japanese.
-    EXPECT_EQ(read(bytesOf("\xC4\xE3\xBA\xC3 \x80"), 936), "你好 €");
-    EXPECT_EQ(read(bytesOf("\x83\x65\x83\x4C\x83\x58\x83\x67\r\n\xB6\xC0\x82"), 932), "テキスト\nｶﾀ\uFFFD");
-    // Marked and valid UTF-8 text does not depend on it; neither does RTF.
-    EXPECT_EQ(read(bytesOf("Gr\xC3\xBC\xC3\x9F"
-                           "e"),
-                   1251),
-              "Grüße");
-    EXPECT_EQ(read(bytesOf("{\\rtf1\\ansi \\'e4}"), 1251), "ä");
-    TempFolder folder;
-    std::ofstream(folder / "ru.txt", std::ios::binary)
-        .write(reinterpret_cast<const char*>(russian.data()), static_cast<std::streamsize>(russian.size()));
-    const ReadResult file = readDocumentFile(folder / "ru.txt", 1251);
-    ASSERT_TRUE(std::holds_alternative<Document>(file));
-    EXPECT_EQ(std::get<Document>(file).plainText(), "Привет, мир!");
-}
-
-TEST(PlainText, LineBreaksOfEveryKindBecomeParagraphs) {
-    EXPECT_EQ(textOf("a\r\nb\rc\nd\r\n"), "a\nb\nc\nd\n");
-}
-
-TEST(PlainText, BinaryFilesAreNotShownAsText) {
-    EXPECT_NE(
-        failureOf(bytesOf(std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16)), "bild.png")
-            .find("\"bild.png\" kann nicht geöffnet werden: Sie ist weder eine Textdatei noch ein RTF-"),
-        std::string::npos);
-}
-
-TEST(DocumentFiles, MissingFoldersAndOversizedFilesAreRefusedWithTheirName) {
-    TempFolder folder;
-    EXPECT_EQ(fileFailureOf(folder / "fehlt.txt"),
-              "Die Datei \"fehlt.txt\" wurde nicht gefunden. Bitte prüfen Sie Namen und Ordner.");
-
-    std::filesystem::create_directory(folder / "ordner.rtf");
-    EXPECT_NE(fileFailureOf(folder / "ordner.rtf").find("\"ordner.rtf\" ist ein Ordner"), std::string::npos);
-
-    // A sparse file just above the limit: refused from its size, before a byte is read.
-    const auto big = folder / std::filesystem::path(u8"groß.txt");
-    { std::ofstream(big, std::ios::binary).put('x'); }
-    std::filesystem::resize_file(big, kMaxDocumentBytes + 1);
-    EXPECT_EQ(fileFailureOf(big),
-              "Die Datei \"groß.txt\" ist zu groß (67.108.865 Bytes). Es können höchstens 64 MiB "
-              "(67.108.864 Bytes) geöffnet werden.");
-    // Exactly at the limit is still read.
-    std::filesystem::resize_file(big, kMaxDocumentBytes);
-    const auto atLimit = readDocumentFile(big);
-    if (const auto* failure = std::get_if<Failure>(&atLimit)) {
-        EXPECT_EQ(failure->message.find("zu groß"), std::string::npos) << failure->message;
+    for (const auto& row : rows) {
+        const ReadResult result = readDocument(bytesOf(row.bytes), "probe", row.codePage);
+        ASSERT_TRUE(std::holds_alternative<Document>(result)) << row.text;
+        EXPECT_EQ(std::get<Document>(result).plainText(), row.text) << row.codePage;
     }
 }
 
-TEST(DocumentFiles, UnicodeFileNamesAreOpenedAndNamedIntact) {
-    TempFolder folder;
-    const std::filesystem::path name = std::filesystem::path(u8"Grüße_Ελλάδα_日本.txt");
-    { std::ofstream(folder / name, std::ios::binary) << "Inhalt"; }
-    const auto read = readDocumentFile(folder / name);
-    ASSERT_TRUE(std::holds_alternative<Document>(read));
-    EXPECT_EQ(std::get<Document>(read).plainText(), "Inhalt");
-    EXPECT_NE(fileFailureOf(folder / std::filesystem::path(u8"Ärger_中.rtf")).find("\"Ärger_中.rtf\""),
-              std::string::npos);
+TEST(SaveEncoding, CrLfInTheChosenCodePageOrUtf8WithAMark) {
+    // Every kind of line break becomes CR LF, none is added at the end. Text that does not fit the code
+    // page, and any code page other than 1250-1258, gives UTF-8 with a byte-order mark.
+    const struct {
+        std::string text;
+        unsigned codePage;
+        std::string bytes;
+    } rows[] = {
+        {"Grüße\nzweite Zeile", 0,
+         "Gr\xC3\xBC\xC3\x9F"
+         "e\r\nzweite Zeile"},
+        {"Grüße 5 €\nzweite „Zeile“", 1252,
+         "Gr\xFC\xDF"
+         "e 5 \x80\r\nzweite \x84Zeile\x93"},
+        {"a\r\nb\rc\nd\u2029e\n", 1252, "a\r\nb\r\nc\r\nd\r\ne\r\n"},
+        {"", 1252, ""},
+        {"Grüße Ελλάδα\nx", 1252,
+         "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
+         "e \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1\r\nx"},
+        {"𝄞", 1252, "\xEF\xBB\xBF\xF0\x9D\x84\x9E"},
+        {"abc", 932,
+         "\xEF\xBB\xBF"
+         "abc"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(encodeForSave(row.text, SaveEncoding{row.codePage}), row.bytes);
 }
+
+std::vector<std::filesystem::path> filesIn(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(SaveFile, WritesReplacesAndOnFailureKeepsTheOldFile) {
+    TempFolder folder;
+    const auto target = folder / "buch.txt";
+    ASSERT_FALSE(savePlainTextFile(target, "erste\nzweite", SaveEncoding{1252}));
+    EXPECT_EQ(readText(target), "erste\r\nzweite");
+    // Replaced; read back in the code page it was saved in.
+    ASSERT_FALSE(savePlainTextFile(target, "Привет", SaveEncoding{1251}));
+    EXPECT_EQ(readText(target), "\xCF\xF0\xE8\xE2\xE5\xF2");
+    EXPECT_EQ(std::get<Document>(readDocumentFile(target, 1251)).plainText(), "Привет");
+    // An .rtf name still gets plain text.
+    ASSERT_FALSE(savePlainTextFile(folder / "text.rtf", "{kein rtf}", {}));
+    EXPECT_EQ(readText(folder / "text.rtf"), "{kein rtf}");
+
+    std::filesystem::create_directory(folder / "ordner.txt");
+    { std::ofstream(folder / "datei.txt") << "x"; }
+    // Write-protected: refused by the program itself, so also for an administrator.
+    const auto locked = folder / std::filesystem::path(u8"geschützt.txt");
+    { std::ofstream(locked, std::ios::binary) << "alt\r\n\xFF"; }
+    std::filesystem::permissions(locked,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    const std::pair<std::filesystem::path, std::string> failures[] = {
+        {folder / "ordner.txt",
+         "Die Datei \"ordner.txt\" konnte nicht gespeichert werden: Unter diesem Namen gibt es bereits einen "
+         "Ordner."},
+        {folder / "fehlt" / "buch.txt", "\"buch.txt\" konnte nicht gespeichert werden: Der Ordner \""},
+        {folder / "fehlt" / "buch.txt", "fehlt\" existiert nicht."},
+        {folder / "datei.txt" / "neu.txt", "datei.txt\" ist eine Datei und kein Ordner."},
+        {locked,
+         "Die Datei \"geschützt.txt\" konnte nicht gespeichert werden: Die Datei ist schreibgeschützt. Die "
+         "bisherige Datei ist unverändert."},
+    };
+    for (const auto& [path, message] : failures) {
+        const auto failure = savePlainTextFile(path, "neu", {});
+        ASSERT_TRUE(failure) << path;
+        EXPECT_NE(failure->message.find(message), std::string::npos) << failure->message;
+    }
+    EXPECT_EQ(readText(locked), "alt\r\n\xFF");
+    EXPECT_EQ(readText(folder / "datei.txt"), "x");
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+    EXPECT_EQ(filesIn(folder.path()), (std::vector<std::filesystem::path>{
+                                          "buch.txt", "datei.txt", std::filesystem::path(u8"geschützt.txt"),
+                                          "ordner.txt", "text.rtf"}));
+}
+
+#if defined(__linux__)
+// A full disk, made with a file-size limit in a child process: writing the temporary file fails.
+TEST(SaveFile, FullDiskKeepsTheOldFileAndRemovesTheTemporaryOne) {
+    TempFolder folder;
+    const auto target = folder / "voll.txt";
+    { std::ofstream(target, std::ios::binary) << "alter Inhalt"; }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const auto failure = savePlainTextFile(target, std::string(1 << 20, 'x'), {});
+        _exit(failure && failure->message ==
+                             "Die Datei \"voll.txt\" konnte nicht gespeichert werden: Beim "
+                             "Schreiben ist ein Fehler aufgetreten (ist der Datenträger voll?). "
+                             "Die bisherige Datei ist unverändert."
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the failure was not reported as expected";
+    EXPECT_EQ(readText(target), "alter Inhalt");
+    EXPECT_EQ(filesIn(folder.path()), std::vector<std::filesystem::path>{"voll.txt"});
+}
+
+TEST(SaveFile, ALinkIsFollowedAndKept) {
+    TempFolder folder;
+    { std::ofstream(folder / "ziel.txt", std::ios::binary) << "alt"; }
+    std::filesystem::create_symlink("ziel.txt", folder / "verweis.txt");
+    ASSERT_FALSE(savePlainTextFile(folder / "verweis.txt", "neu", {}));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "verweis.txt"));
+    EXPECT_EQ(readText(folder / "ziel.txt"), "neu");
+}
+#endif
 
 }  // namespace
 }  // namespace quill::document::testing
