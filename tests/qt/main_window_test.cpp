@@ -1,5 +1,5 @@
-// FrmMain on the offscreen platform against the in-memory desktop, checked against what the
-// window is designed to look like (support/expected_ui.h).
+// FrmMain and frmAbout on the offscreen platform against the in-memory desktop, checked against what
+// the windows are designed to look like (support/expected_ui.h).
 #include "app/qt/main_window.h"
 
 #include <QAbstractButton>
@@ -22,6 +22,8 @@
 #include "support/fake_desktop.h"
 
 using namespace quill;
+using app::layout::ControlId;
+using qt::FrmAbout;
 using qt::FrmMain;
 
 namespace {
@@ -52,6 +54,7 @@ class MainWindowTest : public QObject {
     ProbingMessages messages;
     testing::FakeFileDialog files;
     QPointer<FrmMain> window;
+    qt::QtAboutDialogHost about;
 
     FrmMain* open(app::ProgramServices& services) {
         window = new FrmMain({desktop, services, &messages, &files});
@@ -70,6 +73,18 @@ class MainWindowTest : public QObject {
         QCOMPARE(qs(messages.shown.back().title), qs(title));
     }
 
+    FrmAbout* showAbout() {
+        about.showAbout();
+        FrmAbout* dialog = about.dialog();
+        return dialog && QTest::qWaitForWindowActive(dialog) ? dialog : nullptr;
+    }
+    static int aboutDialogsShown() {
+        int shown = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            shown += qobject_cast<FrmAbout*>(w) && w->isVisible();
+        return shown;
+    }
+
   private slots:
     void initTestCase() { qt::prepareApplication(); }  // the program's own looks and font fallback
     void init() {
@@ -82,33 +97,17 @@ class MainWindowTest : public QObject {
         delete window.data();
         QList<QPointer<QWidget>> dialogs;
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (qobject_cast<qt::FrmAbout*>(w)) dialogs << w;
+            if (qobject_cast<FrmAbout*>(w)) dialogs << w;
         qDeleteAll(dialogs);
     }
 
-    void warningComesBeforeTheWindowIsShown() {
+    // Without a client the warning comes before the window is shown; then the window as designed.
+    void windowLooksAsDesigned() {
         QVERIFY(open());
         QCOMPARE(messages.shown.size(), std::size_t{1});
         checkMessage(expected::kNoClientText, expected::kNoClientTitle);
         QCOMPARE(messages.windowVisible, std::vector<bool>{false});
-        QVERIFY(window->isVisible());
         QCOMPARE(focused(), named("Command1"));
-    }
-
-    void clientsAreRecordedButTheListsStayHidden() {
-        desktop.addWindow("Ultima Online - Erster", 101);
-        desktop.addWindow("ultima online - klein", 102);
-        desktop.addWindow("Ultima Online - Zweiter", 103);
-        QVERIFY(open());
-        QVERIFY(messages.shown.empty());
-        QCOMPARE(window->list1(1)->count(), 2);
-        QCOMPARE(window->list1(1)->item(0)->text(), QString("Ultima Online - Erster"));
-        QCOMPARE(window->list1(2)->item(1)->text(), QString("103"));
-        for (int i = 0; i < 3; ++i) QVERIFY(!window->list1(i)->isVisible());
-    }
-
-    void windowLooksAsDesigned() {
-        QVERIFY(open());
         QWidget* area = window->clientArea();
         if (area->logicalDpiX() != 96) QSKIP("the screen is not at 96 DPI");
         QCOMPARE(area->size(), QSize(expected::kMainWidth, expected::kMainHeight));
@@ -145,9 +144,7 @@ class MainWindowTest : public QObject {
             QVERIFY2(image.pixelColor(probe.x, probe.y) ==
                          QColor(probe.colour.red, probe.colour.green, probe.colour.blue),
                      probe.what.data());
-        QCOMPARE(window->slider1()->orientation(), Qt::Horizontal);
-        QCOMPARE(window->slider1()->minimum(), 0);
-        QCOMPARE(window->slider1()->maximum(), 5);
+        QCOMPARE(window->slider1()->orientation(), Qt::Horizontal);  // its range: delayLabelFollowsTheLocale
         QCOMPARE(window->slider1()->value(), 2);
         QCOMPARE(window->timer1().interval(), 200);
         QVERIFY(!window->timer1().enabled());
@@ -175,36 +172,25 @@ class MainWindowTest : public QObject {
         QCOMPARE(program.ended, 1);
     }
 
-    // Alt with the access key presses the button from anywhere; "About" has none.
-    void accessKeysPressTheirButtons() {
+    // Alt with the access key presses the button from anywhere ("About" has none); the menu's
+    // shortcuts work while the editor has the focus, Ctrl+X there ends the program, not "cut".
+    void keysPressTheirButtonsAndMenuItems() {
         QVERIFY(open());
-        window->text1()->setPlainText("alt");
-        QTest::keyClick(window->text1(), Qt::Key_L, Qt::AltModifier);
-        QTRY_VERIFY(window->text1()->document()->isEmpty());
-
-        const std::size_t before = messages.shown.size();
+        QTextEdit* editor = window->text1();
+        editor->setPlainText("alt");
+        QTest::keyClick(editor, Qt::Key_L, Qt::AltModifier);
+        QTRY_VERIFY(editor->document()->isEmpty());
         QTest::keyClick(focused(), Qt::Key_T, Qt::AltModifier);
-        QTRY_COMPARE(messages.shown.size(), before + 1);  // no client: the warning
+        QTRY_COMPARE(messages.shown.size(), std::size_t{2});  // no client: the warning again
         checkMessage(expected::kNoClientText, expected::kNoClientTitle);
         QVERIFY(!window->timer1().enabled());
-
         QTest::keyClick(focused(), Qt::Key_A, Qt::AltModifier);
         QTest::qWait(250);
         QVERIFY(window->aboutHost().dialog() == nullptr);
-        window->command(4)->click();
-        QVERIFY(window->aboutHost().dialog() != nullptr);
 
-        QTest::keyClick(focused(), Qt::Key_X, Qt::AltModifier);
-        QTRY_COMPARE(program.ended, 1);
-    }
-
-    void menuShortcutsWorkWhileTheEditorHasTheFocus() {
-        QVERIFY(open());
-        QTextEdit* editor = window->text1();
         editor->setFocus();
         QTest::keyClicks(editor, "Erste Zeile");
         editor->selectAll();
-
         QTest::keyClick(editor, Qt::Key_O, Qt::ControlModifier);
         QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(files.requests.size(), std::size_t{2});
@@ -216,15 +202,14 @@ class MainWindowTest : public QObject {
             QCOMPARE(request.initialDirectory, program.directory);  // the program's folder
         }
         QCOMPARE(editor->toPlainText(), QString("Erste Zeile"));  // both cancelled: nothing changed
-
-        // Ctrl+X is "Beenden", not "cut": the program ends and the text stays where it is.
         QTest::keyClick(editor, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(program.ended, 1);
         QCOMPARE(editor->toPlainText(), QString("Erste Zeile"));
-
         QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
         QVERIFY(editor->document()->isEmpty());
         QCOMPARE(focused(), editor);
+        QTest::keyClick(editor, Qt::Key_X, Qt::AltModifier);
+        QTRY_COMPARE(program.ended, 2);
     }
 
     // Tab goes round the focus order; in the editor it is typed, and Ctrl+Tab leaves.
@@ -275,9 +260,18 @@ class MainWindowTest : public QObject {
         QCOMPARE(window->timer1().interval(), 0);
     }
 
-    void delayZeroPausesTheTransferUntilTheSliderMoves() {
-        const platform::WindowHandle client = desktop.addWindow("Ultima Online - Schreiber");
+    // Clients are recorded in the hidden lists; at delay 0 the transfer waits for the slider; a
+    // finished transfer stays finished when the slider moves; closing the window stops a transfer.
+    void transferToARecordedClient() {
+        desktop.addWindow("ultima online - klein", 102);
+        const platform::WindowHandle client = desktop.addWindow("Ultima Online - Schreiber", 103);
         QVERIFY(open());
+        QVERIFY(messages.shown.empty());
+        QCOMPARE(window->list1(1)->count(), 1);
+        QCOMPARE(window->list1(1)->item(0)->text(), QString("Ultima Online - Schreiber"));
+        QCOMPARE(window->list1(2)->item(0)->text(), QString("103"));
+        for (int i = 0; i < 3; ++i) QVERIFY(!window->list1(i)->isVisible());
+
         window->text1()->setPlainText("Hallo\nWelt");
         window->slider1()->setValue(0);
         window->command(1)->click();
@@ -285,25 +279,88 @@ class MainWindowTest : public QObject {
         QVERIFY(!window->timer1().ticking());
         QTest::qWait(300);
         QVERIFY(desktop.window(client).received.empty());
-
         window->slider1()->setValue(1);
         QTRY_COMPARE_WITH_TIMEOUT(desktop.window(client).received, std::u32string(U"Hallo\nWelt"), 5000);
         QVERIFY(!window->timer1().enabled());
         QCOMPARE(window->logic().transfer().TransferPos, std::int64_t{12});  // "Hallo" CR LF "Welt"
-    }
+        window->slider1()->setValue(2);
+        QVERIFY(!window->timer1().ticking());
 
-    void closingTheWindowStopsTheTransfer() {
-        const platform::WindowHandle client = desktop.addWindow("Ultima Online - Schreiber");
-        QVERIFY(open());
         window->text1()->setPlainText(QString(200, 'x'));
-        window->slider1()->setValue(1);
         window->command(1)->click();
-        QTRY_VERIFY(!desktop.window(client).received.empty());
+        QTRY_VERIFY(desktop.window(client).received.size() > 10);
         window->close();
         QTRY_VERIFY(window.isNull());  // unloaded
         const std::size_t typed = desktop.window(client).received.size();
         QTest::qWait(400);
         QCOMPARE(desktop.window(client).received.size(), typed);
+    }
+
+    // --- frmAbout, shown by its host as "Info..." and "About" do ------------------------------------
+    // Texts, places and looks as designed; every text readable in full within its box.
+    void aboutLooksAsDesigned() {
+        FrmAbout* dialog = showAbout();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), qs(expected::kAboutCaption));
+        QVERIFY(!dialog->isModal());
+        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
+        QVERIFY(!(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(QFontInfo(dialog->font()).family() != "Liberation Mono");
+        QCOMPARE(dialog->palette().color(QPalette::WindowText), QColor(Qt::black));
+        const bool at96 = dialog->logicalDpiX() == 96;
+        const expected::Rect& client = expected::kAboutClient;
+        if (at96) QCOMPARE(dialog->geometry(), QRect(client.left, client.top, client.width, client.height));
+        for (const expected::Control& control : expected::kAboutControls) {
+            auto* widget = dialog->findChild<QWidget*>(qs(control.name));
+            QVERIFY2(widget, control.name.data());
+            const expected::Rect& r = control.rect;
+            if (at96) QCOMPARE(widget->geometry(), QRect(r.left, r.top, r.width, r.height));
+            if (auto* button = qobject_cast<QPushButton*>(widget))
+                QCOMPARE(button->text(), qs(control.caption));
+            auto* label = qobject_cast<QLabel*>(widget);
+            if (!label) continue;
+            if (control.name == "picIcon") {
+                QCOMPARE(label->pixmap().size(), QSize(32, 32));
+                continue;
+            }
+            QCOMPARE(label->text(), qs(control.caption).replace("\r\n", "\n"));
+            QVERIFY(label->wordWrap());
+            QVERIFY2(label->heightForWidth(label->width()) <= label->height(), control.name.data());
+        }
+    }
+
+    void aboutClosesByOkEnterAndEscape_data() {
+        QTest::addColumn<int>("key");
+        QTest::newRow("Enter") << int(Qt::Key_Return);
+        QTest::newRow("Escape") << int(Qt::Key_Escape);
+        QTest::newRow("OK") << 0;
+    }
+    void aboutClosesByOkEnterAndEscape() {
+        QFETCH(int, key);
+        FrmAbout* dialog = showAbout();
+        QVERIFY(dialog);
+        QVERIFY(dialog->cmdOK()->isDefault());
+        if (key == 0)
+            dialog->cmdOK()->click();
+        else
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        QTRY_VERIFY(about.dialog() == nullptr);  // closed and destroyed
+    }
+
+    // Shown again while open: the same dialog, not loaded again; closed and shown again: loaded afresh.
+    void aboutIsOneDialogLoadedWhenOpened() {
+        FrmAbout* first = showAbout();
+        QVERIFY(first);
+        first->label(ControlId::lblVersion)->setText("geändert");
+        QCOMPARE(showAbout(), first);
+        QCOMPARE(aboutDialogsShown(), 1);
+        QCOMPARE(first->label(ControlId::lblVersion)->text(), QString("geändert"));
+        first->close();
+        QTRY_VERIFY(about.dialog() == nullptr);
+        FrmAbout* second = showAbout();
+        QVERIFY(second);
+        QCOMPARE(second->label(ControlId::lblVersion)->text(), QString("Version 2.0.1"));
+        QCOMPARE(aboutDialogsShown(), 1);
     }
 };
 
