@@ -128,14 +128,15 @@ about=$(wait_window '^Info zu Quillpost$') || fail "the About dialog did not ope
 # Task bars (EWMH pagers) leave out windows in this state: the dialog has no button of its own.
 xprop -id "$about" _NET_WM_STATE | grep -qw _NET_WM_STATE_SKIP_TASKBAR ||
   fail "the About dialog would get a task-bar button: $(xprop -id "$about" _NET_WM_STATE)"
-# Both frames are fixed: no resizing or maximising offered, and the Motif hints ask for no minimise or
-# maximise box (openbox draws its title buttons whatever the hints say, the unavailable ones disabled).
+# Both frames are fixed: no resizing or maximising offered, and the Motif hints ask for a close box but
+# no minimise or maximise box (openbox draws its title buttons whatever the hints say, the unavailable
+# ones disabled).
 for window in "$main" "$about"; do
   actions=$(xprop -id "$window" _NET_WM_ALLOWED_ACTIONS)
   grep -qE 'RESIZE|MAXIMIZE' <<<"$actions" && fail "a window can be resized or maximised: $actions"
   read -r _ _ flags functions decorations _ < <(xprop -id "$window" _MOTIF_WM_HINTS | tr -d ,)
-  (((flags & 3) == 3 && (functions & 0x18) == 0 && (decorations & 0x60) == 0)) ||
-    fail "minimise or maximise not ruled out: $(xprop -id "$window" _MOTIF_WM_HINTS)"
+  (((flags & 3) == 3 && (functions & 0x38) == 0x20 && (decorations & 0x60) == 0)) ||
+    fail "no close box, or minimise or maximise not ruled out: $(xprop -id "$window" _MOTIF_WM_HINTS)"
 done
 xdotool windowactivate --sync "$main" >/dev/null 2>&1
 xdotool key alt+F4   # openbox: close the active window

@@ -111,11 +111,7 @@ class MainWindowTest : public QObject {
         QWidget* area = window->clientArea();
         if (area->logicalDpiX() != 96) QSKIP("the screen is not at 96 DPI");
         QCOMPARE(area->size(), QSize(expected::kMainWidth, expected::kMainHeight));
-        QCOMPARE(window->minimumSize(), window->maximumSize());
-        QCOMPARE(window->windowTitle(), qs(expected::kMainCaption));
-        const Qt::WindowFlags flags = window->windowFlags();
-        QVERIFY((flags & Qt::WindowCloseButtonHint) && (flags & Qt::WindowSystemMenuHint));
-        QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(window->windowTitle(), qs(expected::kMainCaption));  // its fixed frame: end_to_end.sh
         QVERIFY(!window->windowIcon().isNull());
 
         for (const expected::Control& control : expected::kMainControls) {
@@ -227,14 +223,13 @@ class MainWindowTest : public QObject {
                 QTest::keyClick(focused(), Qt::Key_Tab);
             }
         }
-        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focused(), named("Command1"));
-        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focused(), named("Slider1"));
-        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focused(), named("Text1"));
-        QTest::keyClick(focused(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(focused(), named("Command4"));
+        const Qt::KeyboardModifiers shift = Qt::ShiftModifier,
+                                    leave = Qt::ControlModifier | Qt::ShiftModifier;
+        for (const auto& [modifiers, next] :
+             {std::pair{shift, "Command1"}, {shift, "Slider1"}, {shift, "Text1"}, {leave, "Command4"}}) {
+            QTest::keyClick(focused(), Qt::Key_Backtab, modifiers);
+            QCOMPARE(focused(), named(next));
+        }
     }
 
     void delayLabelFollowsTheLocale_data() {
@@ -303,8 +298,6 @@ class MainWindowTest : public QObject {
         QVERIFY(dialog);
         QCOMPARE(dialog->windowTitle(), qs(expected::kAboutCaption));
         QVERIFY(!dialog->isModal());
-        QCOMPARE(dialog->minimumSize(), dialog->maximumSize());
-        QVERIFY(!(dialog->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(QFontInfo(dialog->font()).family() != "Liberation Mono");
         QCOMPARE(dialog->palette().color(QPalette::WindowText), QColor(Qt::black));
         const bool at96 = dialog->logicalDpiX() == 96;

@@ -32,22 +32,6 @@ TEST_F(ClientScan, RecordsClientsInZOrderWithTheThreeListsInStep) {
     EXPECT_EQ(clients.processIds, (std::vector<std::string>{"200", "300"}));
 }
 
-TEST_F(ClientScan, InspectsDesktopFirstThenWalksFromTheTopmostWindow) {
-    const auto own = desktop.addWindow("UO Quillpost v2");
-    const auto other = desktop.addWindow("Other", 1000, true);
-    client::RefreshClientList(desktop, clients, own);
-    const std::vector<std::string> expected{
-        "GetDesktopWindow()",
-        "GetWindowText(" + std::to_string(FakeDesktop::kDesktop) + ")",
-        "GetWindow(" + std::to_string(own) + ",GW_HWNDFIRST)",
-        "GetWindowText(" + std::to_string(other) + ")",
-        "GetWindow(" + std::to_string(other) + ",GW_HWNDNEXT)",
-        "GetWindowText(" + std::to_string(own) + ")",
-        "GetWindow(" + std::to_string(own) + ",GW_HWNDNEXT)",
-    };
-    EXPECT_EQ(desktop.calls, expected);
-}
-
 TEST_F(ClientScan, PrefixIsExactCaseSensitiveAndFifteenCharactersLong) {
     for (const char* title : {"Ultima Online -", "Ultima Online - Lord British", "Ultima Online -x"})
         EXPECT_TRUE(client::isClientTitle(title)) << title;

@@ -38,7 +38,7 @@ struct MainWindow : ::testing::Test {
 
 }  // namespace
 
-TEST_F(MainWindow, ClosedClientAndUntypableCharacterAreReported) {
+TEST_F(MainWindow, ClientClosedDuringATransferIsReported) {
     const auto client = desktop.addWindow("Ultima Online - Alice");
     form.Form_Load(own);
     text1.setUtf8("abc");
@@ -91,26 +91,22 @@ TEST_F(MainWindow, SavedTextOpensAgainUnchanged) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(MainWindow, UnreadableFileKeepsTheEditorAndNamesTheFile) {
+// A missing file, or a text the editor cannot show without hanging (refused before it is touched,
+// opened or pasted), keeps the editor as it is and says why.
+TEST_F(MainWindow, FailedOpenOrPasteKeepsTheEditorAndSaysWhy) {
     text1.setUtf8("mein Text");
     cd.answer = tempFile("fehlt.rtf");
     form.mnu_datei_oeffnen_Click();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_NE(messages.shown[0].text.find("fehlt.rtf"), std::string::npos);
-    EXPECT_EQ(text1.plainText(), u"mein Text");
-}
-
-// Texts the editor cannot show without hanging are refused before it is touched, opened or pasted.
-TEST_F(MainWindow, TooLargeTextsKeepTheEditorAndSayWhy) {
-    text1.setUtf8("mein Text");
     cd.answer = tempFile("chat.log");
     { std::ofstream(*cd.answer, std::ios::binary) << std::string(50'000, '\n'); }
     form.mnu_datei_oeffnen_Click();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text.substr(0, 38), "Die Datei \"chat.log\" hat 50.001 Zeilen");
-    EXPECT_EQ(messages.shown[0].title, "Datei öffnen...");
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1].text.substr(0, 38), "Die Datei \"chat.log\" hat 50.001 Zeilen");
+    EXPECT_EQ(messages.shown[1].title, "Datei öffnen...");
     EXPECT_FALSE(form.Text1_Paste(std::u16string(50'000, u'\n')));
-    EXPECT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown.size(), 3u);
     EXPECT_TRUE(form.Text1_Paste(std::u16string(49'999, u'\n')));
     EXPECT_EQ(text1.plainText(), u"mein Text");
 }
