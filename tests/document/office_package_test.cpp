@@ -174,13 +174,13 @@ TEST(OfficePackages, HandWrittenPackagesGiveTheirTextOrAMessage) {
 TEST(OfficePackages, FormattingAndSymbolFonts) {
     // Toggles switched off by value; a symbol font's character is kept with its code, in its font.
     EXPECT_EQ(
-        describeRuns(documentOf(bytesOf(docx(
+        describeRuns(docx(
             "<w:p><w:pPr><w:rPr><w:b/></w:rPr></w:pPr>"
             "<w:r><w:rPr><w:b w:val=\"0\"/><w:i w:val=\"true\"/><w:u "
             "w:val=\"none\"/></w:rPr><w:t>a</w:t></w:r>"
             "<w:r><w:rPr><w:b/><w:u w:val=\"single\"/><w:color w:val=\"auto\"/></w:rPr><w:t>b</w:t></w:r>"
             "<w:r><w:t>c</w:t><w:sym w:font=\"Wingdings\" w:char=\"F04A\"/><w:sym w:char=\"zz\"/></w:r>"
-            "</w:p>")))),
+            "</w:p>")),
         (std::vector<std::string>{"a:  0 italic", "b:  0 bold underline", "c:  0", "\uF04A: Wingdings 0"}));
 }
 

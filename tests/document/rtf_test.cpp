@@ -114,23 +114,23 @@ TEST(Rtf, HandWrittenInputGivesItsText) {
 }
 
 TEST(Rtf, FormattingAndFontNames) {
-    EXPECT_EQ(describeRuns(documentOf(bytesOf(
-                  "{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1 Courier New;}}"
-                  "{\\colortbl;\\red0\\green128\\blue255;}\\f0\\fs24 a{\\b b{\\i c}}{\\ul d\\ulnone e}"
-                  "{\\strike f}{\\cf1 g}{\\f1\\fs40 h}\\b i\\plain j}"))),
-              (std::vector<std::string>{
-                  "a: Times New Roman 12", "b: Times New Roman 12 bold", "c: Times New Roman 12 bold italic",
-                  "d: Times New Roman 12 underline", "e: Times New Roman 12", "f: Times New Roman 12 strike",
-                  "g: Times New Roman 12 #0080ff", "h: Courier New 20", "i: Times New Roman 12 bold",
-                  "j: Times New Roman 0"}));
+    EXPECT_EQ(
+        describeRuns("{\\rtf1\\ansi{\\fonttbl{\\f0\\froman Times New Roman;}{\\f1 Courier New;}}"
+                     "{\\colortbl;\\red0\\green128\\blue255;}\\f0\\fs24 a{\\b b{\\i c}}{\\ul d\\ulnone e}"
+                     "{\\strike f}{\\cf1 g}{\\f1\\fs40 h}\\b i\\plain j}"),
+        (std::vector<std::string>{"a: Times New Roman 12", "b: Times New Roman 12 bold",
+                                  "c: Times New Roman 12 bold italic", "d: Times New Roman 12 underline",
+                                  "e: Times New Roman 12", "f: Times New Roman 12 strike",
+                                  "g: Times New Roman 12 #0080ff", "h: Courier New 20",
+                                  "i: Times New Roman 12 bold", "j: Times New Roman 0"}));
     // WordPad on a Japanese Windows: font name and text in Shift-JIS, a trail byte below 0x80 written as a
     // character of its own, a backslash trail byte escaped.
-    const Document japanese = documentOf(bytesOf(
+    const Document japanese = documentOf(
         "{\\rtf1\\ansi\\ansicpg932\\deff0\\nouicompat\\deflang1033\\deflangfe1041{\\fonttbl{\\f0\\fnil"
         "\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"
         "\\pard\\f0\\fs22\\lang1041 \\'82\\'b1\\'82\\'f1\\'82\\'c9\\'82\\'bf\\'82\\'cd "
         "\\'83e\\'83L\\'83X\\'83g "
-        "\\'83\\\\\\'83t\\'83g \\'b6\\'c0\\'b6\\'c5 ABC\\par\r\n}"));
+        "\\'83\\\\\\'83t\\'83g \\'b6\\'c0\\'b6\\'c5 ABC\\par\r\n}");
     EXPECT_EQ(japanese.plainText(), "こんにちは テキスト ソフト ｶﾀｶﾅ ABC");
     EXPECT_EQ(japanese.runs.at(0).format.fontFamily, "ＭＳ ゴシック");
 }
