@@ -17,6 +17,7 @@
 #include <richedit.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -79,39 +80,19 @@ std::wstring classOf(HWND window) {
     return name;
 }
 
-std::vector<HWND> windowsTitled(std::string_view title) {
-    using Search = std::pair<std::wstring, std::vector<HWND>>;
-    Search search{wide(title), {}};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(parameter);
-            wchar_t buffer[512] = {};
-            GetWindowTextW(window, buffer, 512);
-            if (s->first == buffer) s->second.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.second;
-}
-
+// A top-level window with `title` once it exists, or null after `milliseconds`.
 HWND findTopLevel(std::string_view title, int milliseconds) {
     HWND found = nullptr;
-    waitFor(
-        [&] {
-            const auto windows = windowsTitled(title);
-            return (found = windows.empty() ? nullptr : windows.front()) != nullptr;
-        },
-        milliseconds);
+    waitFor([&] { return (found = FindWindowW(nullptr, wide(title).c_str())) != nullptr; }, milliseconds);
     return found;
 }
 
 // The program numbers the controls in tab order, as the table lists them.
 HWND controlOf(HWND main, std::string_view name) {
-    int index = 0;
-    while (index < static_cast<int>(expected::kMainControls.size()) &&
-           expected::kMainControls[static_cast<std::size_t>(index)].name != name)
-        ++index;
-    return GetDlgItem(main, QUILL_FIRST_CONTROL_ID + index);
+    const auto& all = expected::kMainControls;
+    const auto at =
+        std::find_if(all.begin(), all.end(), [&](const auto& control) { return control.name == name; });
+    return GetDlgItem(main, QUILL_FIRST_CONTROL_ID + static_cast<int>(at - all.begin()));
 }
 
 // Menu commands are numbered in the menu's order, separators and "&Datei" included.
@@ -235,8 +216,8 @@ std::string readBytes(const std::wstring& path) {
 }
 
 // The file dialog `title`, which starts in the program's folder, answered with `path` in its name
-// field (an edit inside the combo box cmb13, Explorer style, or edt1), or cancelled when `path` is
-// empty. True once it has closed.
+// field (the combo box cmb13, Explorer style, or the edit edt1), or cancelled when `path` is empty.
+// True once it has closed.
 bool chooseInDialog(std::string_view title, const std::wstring& path) {
     const HWND dialog = findTopLevel(title, 10000);
     check(dialog != nullptr, "the dialog \"" + std::string(title) + "\" opens");
@@ -246,16 +227,7 @@ bool chooseInDialog(std::string_view title, const std::wstring& path) {
     const std::wstring folder = textOf(GetDlgItem(dialog, cmb2));  // the "look in" box
     check(folder == std::filesystem::path(program).parent_path().filename().wstring(),
           "it starts in the program's folder (" + fromWide(folder) + ")");
-    HWND field = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM parameter) -> BOOL {
-            const bool name = GetDlgCtrlID(child) == cmb13 || GetDlgCtrlID(child) == edt1;
-            if (!name || _wcsicmp(classOf(child).c_str(), L"Edit") != 0) return TRUE;
-            *reinterpret_cast<HWND*>(parameter) = child;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&field));
+    const HWND field = GetDlgItem(dialog, cmb13) ? GetDlgItem(dialog, cmb13) : GetDlgItem(dialog, edt1);
     if (!path.empty()) {
         check(field != nullptr, "it has a file name field");
         if (!field) return false;
@@ -336,7 +308,8 @@ void aboutDialog(HWND main) {
     check(dialog != nullptr, "\"About\" opens \"Info zu Quillpost\"");
     if (!dialog) return;
     SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);  // the second click is through
-    check(windowsTitled(expected::kAboutCaption).size() == 1, "two clicks leave one About dialog");
+    check(!FindWindowExW(nullptr, dialog, nullptr, wide(expected::kAboutCaption).c_str()),
+          "two clicks leave one About dialog");
 
     const int dpi = static_cast<int>(GetDpiForWindow(dialog));
     HWND child = GetWindow(dialog, GW_CHILD);  // the children, created in tab order
@@ -401,17 +374,13 @@ void files(HWND main) {
         check(chooseInDialog(expected::kSaveTitle, saved), "the save dialog closes on the existing name");
         const std::string expected = GetACP() == 1252 ? std::string(bytes) : readBytes(saved);
         std::string written;
-        check(waitFor(
-                  [&] {
-                      written = readBytes(saved);
-                      return written == expected || written == expected + "\r\n";
-                  },
-                  5000),
-              "the file holds the editor's text in code page 1252 with CR LF (" + to_string(written.size()) +
-                  " bytes)");
+        const bool replaced = waitFor(
+            [&] { return (written = readBytes(saved)) == expected || written == expected + "\r\n"; }, 5000);
+        check(replaced, "the file holds the editor's text in code page 1252 with CR LF (" +
+                            to_string(written.size()) + " bytes)");
     }
 
-    // Open: a rich-text file comes in with its text; cancelling leaves the editor as it is.
+    // Open: a rich-text file comes in with its text.
     std::ofstream(std::filesystem::path(rtf), std::ios::binary)
         << "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}}\\f0 Fett: {\\b dick}\\par zweite Zeile "
            "\\'e4\\'f6\\'fc}";
@@ -425,9 +394,6 @@ void files(HWND main) {
     check(chooseInDialog(expected::kOpenTitle, rtf), "a file chosen in the open dialog");
     check(waitFor([&] { return editorText() == loaded; }, 5000),
           "the editor shows the loaded text: " + fromWide(editorText()));
-    menu(main, kMenuOeffnen);
-    check(chooseInDialog(expected::kOpenTitle, L""), "the open dialog cancelled");
-    check(editorText() == loaded, "the editor is untouched");
     DeleteFileW(saved.c_str());
     DeleteFileW(rtf.c_str());
 }
@@ -504,7 +470,7 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
     const HWND client = findTopLevel(kClientTitle, 5000);
     check(client != nullptr, "the client's window exists");
     if (!client) return;
-    check(windowsTitled(expected::kNoClientTitle).empty(), "no warning with a client running");
+    check(!FindWindowW(nullptr, wide(expected::kNoClientTitle).c_str()), "no warning with a client running");
     // The keyboard layout of the client's thread: German 0407 or US 0409.
     const auto layout =
         reinterpret_cast<ULONG_PTR>(GetKeyboardLayout(GetWindowThreadProcessId(client, nullptr)));
@@ -517,7 +483,7 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
           "List1(1) holds the client's title: " + fromWide(listed));
 
     const std::string expected =
-        fast ? std::string(testing::kAcceptanceText) : "hallo Welt\nzeile zwei: Grüße, €";
+        fast ? std::string(testing::kAcceptanceText) : "hallo Welt\nzeile zwei: Grüße, € \xF0\x9F\x93\x9C";
     std::string withCrLf;
     for (char c : expected) withCrLf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     setText(main, toWide(withCrLf));
@@ -527,6 +493,10 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
     setSlider(main, fast ? 0 : 1);
     const auto started = std::chrono::steady_clock::now();
     click(main, "Command1");
+    if (fast) {  // at 0 the timer is off: nothing goes out by itself
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        check(readBytes(recordFile).empty(), "with the slider at 0 nothing is typed without a tick");
+    }
     if (!fast) {
         // The user holds Shift down while the text goes out: lower-case letters must stay lower case.
         check(waitFor([&] { return GetForegroundWindow() == client; }, 5000),
@@ -634,33 +604,32 @@ int main() {
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     const auto argument = [&](int i) { return arguments && i < count ? std::wstring(arguments[i]) : L""; };
     const std::wstring command = argument(1);
-    const std::pair<const wchar_t*, std::function<void(HWND)>> withMain[] = {
-        {L"window", window},
-        {L"about", aboutDialog},
-        {L"files", files},
-        {L"keys", keys},
-        {L"alt-x", altX},
-        {L"close-with-about", closeWithAbout},
-        {L"type", [&](HWND main) { type(main, argument(2), fromWide(argument(3)), argument(4) == L"fast"); }},
-        {L"clear-while-typing", [&](HWND main) { clearWhileTyping(main, argument(2)); }},
-    };
-    bool known = true;
+    HWND main = nullptr;
     if (command == L"warning")
         warning();
     else if (command == L"minimise-client")
         minimiseClient();
     else if (command == L"version")
         version(argument(2), fromWide(argument(3)));
+    else if (!(main = findMain()))
+        return 1;
+    else if (command == L"window")
+        window(main);
+    else if (command == L"about")
+        aboutDialog(main);
+    else if (command == L"files")
+        files(main);
+    else if (command == L"keys")
+        keys(main);
+    else if (command == L"alt-x")
+        altX(main);
+    else if (command == L"close-with-about")
+        closeWithAbout(main);
+    else if (command == L"type")
+        type(main, argument(2), fromWide(argument(3)), argument(4) == L"fast");
+    else if (command == L"clear-while-typing")
+        clearWhileTyping(main, argument(2));
     else
-        known = false;
-    for (const auto& [name, scenario] : withMain) {
-        if (command != name) continue;
-        known = true;
-        if (const HWND main = findMain()) scenario(main);
-    }
-    if (!known)
-        std::fprintf(stderr,
-                     "usage: driver warning|window|about|files|keys|alt-x|close-with-about|minimise-client|"
-                     "type FILE us|de fast|timer|clear-while-typing FILE|version EXE X.Y.Z\n");
-    return !known ? 2 : failures == 0 ? 0 : 1;
+        return 2;
+    return failures == 0 ? 0 : 1;
 }

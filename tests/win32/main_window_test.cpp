@@ -1,18 +1,25 @@
-// The Windows program's windows built in this process (needs a display), for what another process
-// cannot read under Wine: the fonts, the menu, the painted drawing and the About dialog's colours.
-// Places, captions and keys of the real program are the driver's part.
+// The Windows program's windows and controls built in this process (needs a display), for what
+// another process cannot read under Wine: the fonts, the menu, the painted drawing, the About dialog's
+// colours, and the editor's adapter, timer and window search on real controls. Places, captions and
+// keys of the real program are the driver's part.
 #include <windows.h>
 // Headers that need windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <richedit.h>
 
+#include <cstring>
+#include <vector>
+
 #include "about_window.h"
+#include "document/document.h"
 #include "main_window.h"
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_window_system.h"
 #include "resource_ids.h"
 #include "support/expected_ui.h"
 #include "support/fake_desktop.h"
+#include "win32_controls.h"
 
 using namespace quill;
 using platform::win32::toWide;
@@ -24,7 +31,6 @@ namespace {
 class MainWindowTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(LoadLibraryW(L"Msftedit.dll"));
         INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
         InitCommonControlsEx(&controls);
         // A client is running, so Form_Load shows no warning.
@@ -44,7 +50,6 @@ class MainWindowTest : public ::testing::Test {
     static HWND control(std::size_t index) {
         return GetDlgItem(window->handle(), QUILL_FIRST_CONTROL_ID + static_cast<int>(index));
     }
-
     static int dpi() {
         const HDC dc = GetDC(window->handle());
         const int value = GetDeviceCaps(dc, LOGPIXELSY);
@@ -62,10 +67,46 @@ std::wstring menuText(HMENU menu, UINT position) {
     return text;
 }
 
+// Text1's adapter on a RichEdit control of its own.
+class Editor : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr,
+                               nullptr);
+        edit = CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | ES_MULTILINE | ES_WANTRETURN, 0, 0, 400,
+                               300, host, nullptr, nullptr, nullptr);
+        ASSERT_TRUE(host && edit);
+        text.attach(edit, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
+    }
+    void TearDown() override { DestroyWindow(host); }
+
+    CHARFORMAT2W formatAt(LONG position) {
+        CHARRANGE range{position, position + 1};
+        SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+        CHARFORMAT2W format{};
+        format.cbSize = sizeof format;
+        SendMessageW(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+        return format;
+    }
+    // True when the revision moved since the last call.
+    bool changed() {
+        const auto before = revision;
+        revision = text.revision();
+        return revision != before;
+    }
+
+    HWND host = nullptr;
+    HWND edit = nullptr;
+    app::win32::RichEditText text;
+    std::uint64_t revision = 0;
+};
+
+const bool richEditLoaded = LoadLibraryW(L"Msftedit.dll") != nullptr;
+
 }  // namespace
 
 TEST_F(MainWindowTest, EveryControlUsesTheWindowsFont) {
-    const int height = -MulDiv(expected::kFontPoints, dpi(), 72);
+    ASSERT_TRUE(richEditLoaded);
     for (std::size_t i = 0; i < expected::kMainControls.size(); ++i) {
         const std::string_view name = expected::kMainControls[i].name;
         if (name == "Slider1") continue;  // a trackbar shows no text and keeps no font
@@ -75,9 +116,8 @@ TEST_F(MainWindowTest, EveryControlUsesTheWindowsFont) {
             format.cbSize = sizeof format;
             SendMessageW(control(i), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
             EXPECT_EQ(std::wstring(format.szFaceName), toWide(expected::kFont));
-            EXPECT_TRUE(format.dwEffects & CFE_BOLD);
+            EXPECT_EQ(format.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT), CFE_BOLD);
             EXPECT_EQ(format.yHeight, expected::kFontPoints * 20);
-            EXPECT_FALSE(format.dwEffects & (CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT));
             continue;
         }
         const auto font = reinterpret_cast<HFONT>(SendMessageW(control(i), WM_GETFONT, 0, 0));
@@ -86,7 +126,7 @@ TEST_F(MainWindowTest, EveryControlUsesTheWindowsFont) {
         EXPECT_EQ(std::wstring(info.lfFaceName), toWide(expected::kFont)) << name;
         EXPECT_EQ(info.lfWeight, expected::kFontWeight) << name;
         EXPECT_EQ(info.lfCharSet, ANSI_CHARSET) << name;
-        EXPECT_EQ(info.lfHeight, height) << name;
+        EXPECT_EQ(info.lfHeight, -MulDiv(expected::kFontPoints, dpi(), 72)) << name;
         EXPECT_FALSE(info.lfItalic || info.lfUnderline || info.lfStrikeOut) << name;
     }
 }
@@ -146,4 +186,99 @@ TEST_F(MainWindowTest, AboutTextsAreBlackInAnyTheme) {
     SetSysColors(2, elements, theme);
     EXPECT_EQ(labels, 6);  // the icon and five texts
     DestroyWindow(about.handle());
+}
+
+// Text put in by another program, typed or cleared counts as a change; lines come back with CR LF.
+TEST_F(Editor, EveryChangeCountsAndLinesComeBackWithCrLf) {
+    changed();
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"eins\r\nzwei\rdrei\nvier"));
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(text.plainText(), u"eins\r\nzwei\r\ndrei\r\nvier");
+    CHARRANGE end{-1, -1};
+    SendMessageW(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"!"));
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(text.plainText(), u"eins\r\nzwei\r\ndrei\r\nvier!");
+    text.clear();
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(text.plainText(), u"");
+}
+
+TEST_F(Editor, LoadedDocumentKeepsItsFormattingAtTheRightCharactersItsLengthAndNoNul) {
+    document::Document doc;
+    doc.format = document::Format::Rtf;
+    doc.append(
+        "\xF0\x9F\x93\x9C"
+        "a\n");  // one character outside the BMP: two UTF-16 units
+    document::TextFormat italicRed, bold;
+    italicRed.italic = true;
+    italicRed.color = 0xFF0000;
+    doc.append("b", italicRed);
+    bold.bold = true;
+    bold.pointSize = 14;
+    doc.append("c\r\nd", bold);
+    changed();
+    text.setDocument(doc);
+    EXPECT_TRUE(changed());
+    EXPECT_EQ(text.plainText(),
+              u"\xD83D\xDCDC"
+              u"a\r\nbc\r\nd");
+    // Positions count UTF-16 units and one CR per paragraph: a = 2, b = 4, d = 7.
+    for (const auto& [at, effects] : {std::pair<LONG, DWORD>{2, 0}, {4, CFE_ITALIC}, {7, CFE_BOLD}})
+        EXPECT_EQ(formatAt(at).dwEffects & (CFE_ITALIC | CFE_BOLD), effects) << at;
+    EXPECT_EQ(formatAt(4).crTextColor, RGB(255, 0, 0));
+    EXPECT_EQ(formatAt(7).yHeight, 280);
+
+    // Beyond the control's default limit: 100,000 characters arrive whole, each LF as CR LF.
+    document::Document large;
+    for (int i = 0; i < 1000; ++i) large.append(std::string(99, 'x') + "\n");
+    text.setDocument(large);
+    EXPECT_EQ(text.plainText().size(), 101000u);
+    // A NUL cannot be held (the control would end the text there): a loaded one shows as U+FFFD.
+    document::Document withNul;
+    withNul.append(std::string("a\0b", 3));
+    text.setDocument(withNul);
+    EXPECT_EQ(text.plainText(), u"a\uFFFDb");
+}
+
+// Pasting is offered to the check first; refused, nothing goes in.
+TEST_F(Editor, PasteIsOfferedToTheCheckFirst) {
+    std::vector<std::u16string> offered;
+    bool allow = false;
+    text.setPasteCheck([&](const std::u16string& pasted) {
+        offered.push_back(pasted);
+        return allow;
+    });
+    const wchar_t clip[] = L"eins\r\nzwei";
+    ASSERT_TRUE(OpenClipboard(host));
+    EmptyClipboard();
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, sizeof clip);
+    std::memcpy(GlobalLock(memory), clip, sizeof clip);
+    GlobalUnlock(memory);
+    SetClipboardData(CF_UNICODETEXT, memory);
+    CloseClipboard();
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    EXPECT_EQ(text.plainText(), u"");
+    allow = true;
+    SendMessageW(edit, WM_PASTE, 0, 0);
+    EXPECT_EQ(text.plainText(), u"eins\r\nzwei");
+    EXPECT_EQ(offered, (std::vector<std::u16string>{u"eins\r\nzwei", u"eins\r\nzwei"}));
+}
+
+TEST(WindowSystem, TitlesAreMatchedExactlyNotIgnoringCase) {
+    const auto windows = platform::win32::Win32WindowSystem::create();
+    const HWND shouting = CreateWindowExW(0, L"STATIC", L"ULTIMA ONLINE - GR\u00dc\u00dfE", WS_POPUP, 0, 0,
+                                          10, 10, nullptr, nullptr, nullptr, nullptr);
+    const HWND client = CreateWindowExW(0, L"STATIC", L"Ultima Online - Gr\u00fc\u00dfe", WS_POPUP, 0, 0, 10,
+                                        10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(shouting && client);
+    // The one that differs only in case lies above the client: FindWindowW would take it.
+    SetWindowPos(shouting, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    EXPECT_EQ(windows->findWindowByTitle("Ultima Online - Grüße"), HandleToULong(client));
+    EXPECT_EQ(windows->windowTitle(HandleToULong(client)), "Ultima Online - Grüße");
+    EXPECT_EQ(windows->findWindowByTitle("Ultima Online - Grüsse"), platform::kNoWindow);
+    DestroyWindow(client);
+    EXPECT_EQ(windows->findWindowByTitle("Ultima Online - Grüße"), platform::kNoWindow);
+    EXPECT_FALSE(windows->isWindow(HandleToULong(client)));
+    DestroyWindow(shouting);
 }
