@@ -138,17 +138,29 @@ TEST_F(Transfer, NoStartWithoutALiveRecordedClient) {
     for (const auto& call : desktop.calls) EXPECT_EQ(call.find("SetForeground"), std::string::npos);
 }
 
-TEST_F(Transfer, FocusElsewherePausesWithoutAStrayKeyAndResumesAtTheSameCharacter) {
-    begin("abcd", 1);
+// Focus elsewhere pauses without a stray key and resumes at the same character; the progress
+// follows the position, shows the pause and ends with a text shortened below the position.
+TEST_F(Transfer, FocusElsewherePausesAndTheProgressShowsIt) {
+    using State = transfer::TransferProgress::State;
+    EXPECT_EQ(transfer::progressOf(engine).state, State::None);
+    begin("abcd");
+    EXPECT_EQ(transfer::progressOf(engine), (transfer::TransferProgress{State::Normal, 0, 4}));
+    engine.tick();
+    engine.tick();
+    EXPECT_DOUBLE_EQ(transfer::progressOf(engine).fraction(), 0.5);
     desktop.focus(other);
     EXPECT_EQ(engine.tick(), TickResult::Paused);
     EXPECT_EQ(engine.tick(), TickResult::Paused);
     EXPECT_TRUE(engine.paused());
-    EXPECT_EQ(engine.TransferPos, 2);
+    EXPECT_EQ(engine.TransferPos, 3);
+    EXPECT_EQ(transfer::progressOf(engine), (transfer::TransferProgress{State::Paused, 2, 4}));
     desktop.focus(client);
-    runToEnd();
+    EXPECT_EQ(engine.tick(), TickResult::Sent);
     EXPECT_FALSE(engine.paused());
-    EXPECT_EQ(received(), U"abcd");
+    editor.setUtf8("ab");
+    engine.tick();
+    EXPECT_EQ(transfer::progressOf(engine).state, State::None);
+    EXPECT_EQ(received(), U"abc");
     EXPECT_TRUE(desktop.window(other).received.empty());
 }
 
@@ -167,22 +179,4 @@ TEST_F(Transfer, UntypableCharacterOrClosedClientStopsTheTransfer) {
     EXPECT_FALSE(timer.on);
     EXPECT_TRUE(desktop.window(other).received.empty());
     EXPECT_TRUE(desktop.strayKeys().empty());
-}
-
-TEST_F(Transfer, ProgressFollowsThePositionAndShowsThePause) {
-    using State = transfer::TransferProgress::State;
-    EXPECT_EQ(transfer::progressOf(engine).state, State::None);
-    begin("abcd");
-    EXPECT_EQ(transfer::progressOf(engine), (transfer::TransferProgress{State::Normal, 0, 4}));
-    engine.tick();
-    engine.tick();
-    EXPECT_DOUBLE_EQ(transfer::progressOf(engine).fraction(), 0.5);
-    desktop.focus(other);
-    engine.tick();
-    EXPECT_EQ(transfer::progressOf(engine), (transfer::TransferProgress{State::Paused, 2, 4}));
-    desktop.focus(client);
-    engine.tick();
-    editor.setUtf8("ab");  // shortened below the position: the next tick ends it
-    engine.tick();
-    EXPECT_EQ(transfer::progressOf(engine).state, State::None);
 }
