@@ -28,29 +28,26 @@ TEST(HostileInput, FilesAreRefusedWithTheirNameBeforeAnythingWaitsOnThem) {
     { std::ofstream(big, std::ios::binary).put('x'); }
     std::filesystem::resize_file(big, kMaxDocumentBytes + 1);
 #if !defined(_WIN32)
-    ASSERT_EQ(mkfifo((folder / "rohr").c_str(), 0600),
-              0);  // no writer: opening it to read would wait forever
+    // No writer: opening it to read would wait forever.
+    ASSERT_EQ(mkfifo((folder / "rohr").c_str(), 0600), 0);
 #endif
     const std::pair<std::filesystem::path, std::string> rows[] = {
         // A long name keeps its end.
         {folder / (std::string(236, 'n') + ".txt"),
          "Die Datei \"nnnnnnnnnnnnnnnnnnnnnnn…nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn.txt\" wurde nicht gefunden. "
-         "Bitte "
-         "prüfen Sie Namen und Ordner."},
+         "Bitte prüfen Sie Namen und Ordner."},
         {folder / std::filesystem::path(u8"Ärger_中.rtf"),
          "Die Datei \"Ärger_中.rtf\" wurde nicht gefunden."},
         {folder / "ordner.rtf", "\"ordner.rtf\" ist ein Ordner"},
         {big,
          "Die Datei \"groß.txt\" ist zu groß (67.108.865 Bytes). Es können höchstens 64 MiB (67.108.864 "
-         "Bytes) "
-         "geöffnet werden."},
+         "Bytes) geöffnet werden."},
 #if defined(_WIN32)
         {"NUL", "ist keine gewöhnliche Datei"},
 #else
         {"/dev/zero",
          "Die Datei \"zero\" ist keine gewöhnliche Datei, sondern eine Pipe, ein Socket oder ein Gerät, und "
-         "kann "
-         "nicht geöffnet werden."},
+         "kann nicht geöffnet werden."},
         {folder / "rohr", "Die Datei \"rohr\" ist keine gewöhnliche Datei"},
 #endif
     };

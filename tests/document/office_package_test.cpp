@@ -165,8 +165,7 @@ TEST(OfficePackages, HandWrittenPackagesGiveTheirTextOrAMessage) {
         {badChecksum, "Prüfsumme", true},
         {zipOf({{"word/document.xml", "<w:document " + kW + ">" + nested + "</w:document>"}}),
          "Die Datei \"probe\" kann nicht geöffnet werden: Der XML-Inhalt ist tiefer verschachtelt, als "
-         "dieses "
-         "Programm lesen kann (mehr als 4.096 Ebenen).",
+         "dieses Programm lesen kann (mehr als 4.096 Ebenen).",
          true},
     });
 }

@@ -16,19 +16,13 @@ using namespace std::literals;  // "..."s keeps a NUL inside
 
 TEST(PlainText, EncodingComesFromTheMarkOrTheBytes) {
     expectRows({
-        {"\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
-         "e",
-         "Grüße"},
+        {"\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F\x65", "Grüße"},
         {"\xFF\xFEG\0r\0\xFC\0\x3D\xD8\x00\xDE"s, "Grü😀"},
         {"\xFE\xFF\0G\0r\0\xFC\xD8\x3D\xDE\x00"s, "Grü😀"},
         {"\xFE\xFF\0a\0\r\0\n\0b\0"s, "a\nb\uFFFD"},  // an odd trailing byte is marked
-        {"Gr\xC3\xBC\xC3\x9F"
-         "e \xE2\x82\xAC",
-         "Grüße €"},
-        {"Gr\xFC\xDF"
-         "e \x80 \x84\x93",
-         "Grüße € „“"},                     // not UTF-8: Windows-1252
-        {"\xC3\xBC und \xFC", "Ã¼ und ü"},  // one bad byte makes it all 1252
+        {"Gr\xC3\xBC\xC3\x9F\x65 \xE2\x82\xAC", "Grüße €"},
+        {"Gr\xFC\xDF\x65 \x80 \x84\x93", "Grüße € „“"},  // not UTF-8: Windows-1252
+        {"\xC3\xBC und \xFC", "Ã¼ und ü"},               // one bad byte makes it all 1252
         {"", ""},
         {"a\r\nb\rc\nd\r\n", "a\nb\nc\nd\n"},
         {"\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s,
@@ -50,9 +44,7 @@ TEST(PlainText, TextWithoutMarkReadsInTheSystemsCodePage) {
         {"\xCF\xF0\xE8", 1361, "Ïðè"},
         {"\xC4\xE3\xBA\xC3 \x80", 936, "你好 €"},
         {"\x83\x65\x83\x4C\x83\x58\x83\x67\r\n\xB6\xC0\x82", 932, "テキスト\nｶﾀ\uFFFD"},
-        {"Gr\xC3\xBC\xC3\x9F"
-         "e",
-         1251, "Grüße"},
+        {"Gr\xC3\xBC\xC3\x9F\x65", 1251, "Grüße"},
         {"{\\rtf1\\ansi \\'e4}", 1251, "ä"},
     };
     for (const auto& row : rows) {
@@ -70,21 +62,14 @@ TEST(SaveEncoding, CrLfInTheChosenCodePageOrUtf8WithAMark) {
         unsigned codePage;
         std::string bytes;
     } rows[] = {
-        {"Grüße\nzweite Zeile", 0,
-         "Gr\xC3\xBC\xC3\x9F"
-         "e\r\nzweite Zeile"},
-        {"Grüße 5 €\nzweite „Zeile“", 1252,
-         "Gr\xFC\xDF"
-         "e 5 \x80\r\nzweite \x84Zeile\x93"},
+        {"Grüße\nzweite Zeile", 0, "Gr\xC3\xBC\xC3\x9F\x65\r\nzweite Zeile"},
+        {"Grüße 5 €\nzweite „Zeile“", 1252, "Gr\xFC\xDF\x65 5 \x80\r\nzweite \x84Zeile\x93"},
         {"a\r\nb\rc\nd\u2029e\n", 1252, "a\r\nb\r\nc\r\nd\r\ne\r\n"},
         {"", 1252, ""},
         {"Grüße Ελλάδα\nx", 1252,
-         "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F"
-         "e \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1\r\nx"},
+         "\xEF\xBB\xBFGr\xC3\xBC\xC3\x9F\x65 \xCE\x95\xCE\xBB\xCE\xBB\xCE\xAC\xCE\xB4\xCE\xB1\r\nx"},
         {"𝄞", 1252, "\xEF\xBB\xBF\xF0\x9D\x84\x9E"},
-        {"abc", 932,
-         "\xEF\xBB\xBF"
-         "abc"},
+        {"xyz", 932, "\xEF\xBB\xBFxyz"},
     };
     for (const auto& row : rows) EXPECT_EQ(encodeForSave(row.text, SaveEncoding{row.codePage}), row.bytes);
 }

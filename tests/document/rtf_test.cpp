@@ -107,8 +107,7 @@ TEST(Rtf, HandWrittenInputGivesItsText) {
         {deep, "xy"},
         {"{\\rtf1 a\\bin999999 xyz}",
          "Die Datei \"probe\" ist beschädigt oder unvollständig und kann nicht geöffnet werden (die Datei "
-         "ist "
-         "abgeschnitten, eingebettete Binärdaten reichen über ihr Ende hinaus).",
+         "ist abgeschnitten, eingebettete Binärdaten reichen über ihr Ende hinaus).",
          true},
     });
 }
