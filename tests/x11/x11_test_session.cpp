@@ -248,12 +248,11 @@ WineReceiver::WineReceiver(XServer& server, const std::string& title, const std:
     static int counter = 0;
     const std::string stem = "wine" + std::to_string(++counter);
     output_ = directory / (stem + ".txt");
-    const std::filesystem::path ready = directory / (stem + ".ready");
-    process_ =
-        std::make_unique<Process>(std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, windowsPath(output_),
-                                                           "--title", title, "--ready", windowsPath(ready)},
-                                  environment_);
-    if (!waitUntil([&] { return std::filesystem::exists(ready); }, 60s)) {
+    process_ = std::make_unique<Process>(std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, "--record",
+                                                                  windowsPath(output_), "--title", title},
+                                         environment_);
+    // The record file is opened just before the window is made; the tests wait for the window.
+    if (!waitUntil([&] { return std::filesystem::exists(output_); }, 60s)) {
         throw std::runtime_error("the Wine receiver did not start");
     }
 }

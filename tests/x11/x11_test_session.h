@@ -98,7 +98,7 @@ class QtReceiver {
     std::unique_ptr<Process> process_;
 };
 
-// The Win32 test window (tests/win32/receiver.cpp) under Wine, in the prefix the test run made.
+// The Windows practice client (QuillpostPractice.exe --record) under Wine, in the prefix the test run made.
 class WineReceiver {
   public:
     WineReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory);
