@@ -140,7 +140,7 @@ class MainWindowTest : public QObject {
             QVERIFY2(image.pixelColor(probe.x, probe.y) ==
                          QColor(probe.colour.red, probe.colour.green, probe.colour.blue),
                      probe.what.data());
-        QCOMPARE(window->slider1()->orientation(), Qt::Horizontal);  // its range: delayLabelFollowsTheLocale
+        QCOMPARE(window->slider1()->orientation(), Qt::Horizontal);  // its range: transferToARecordedClient
         QCOMPARE(window->slider1()->value(), 2);
         QCOMPARE(window->timer1().interval(), 200);
         QVERIFY(!window->timer1().enabled());
@@ -169,9 +169,13 @@ class MainWindowTest : public QObject {
     }
 
     // Alt with the access key presses the button from anywhere ("About" has none); the menu's
-    // shortcuts work while the editor has the focus, Ctrl+X there ends the program, not "cut".
+    // shortcuts work while the editor has the focus, Ctrl+X there ends the program, not "cut". (And
+    // the delay label takes another separator.)
     void keysPressTheirButtonsAndMenuItems() {
+        program.separator = ".";
         QVERIFY(open());
+        QTest::keyClick(window->slider1(), Qt::Key_End);
+        QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0.5s)"));
         QTextEdit* editor = window->text1();
         editor->setPlainText("alt");
         QTest::keyClick(editor, Qt::Key_L, Qt::AltModifier);
@@ -232,43 +236,25 @@ class MainWindowTest : public QObject {
         }
     }
 
-    void delayLabelFollowsTheLocale_data() {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("half");
-        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany)
-                                << "Delay von Zeichen zu Zeichen (0,5s)";
-        QTest::newRow("English") << QLocale(QLocale::English, QLocale::UnitedStates)
-                                 << "Delay von Zeichen zu Zeichen (0.5s)";
-    }
-    void delayLabelFollowsTheLocale() {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, half);
-        qt::QtProgramServices services(locale);
-        QVERIFY(open(services));
-        QCOMPARE(window->label1()->text(),
-                 QString("Delay von Zeichen zu Zeichen (0,2s)"));  // before any move
-        QTest::keyClick(window->slider1(), Qt::Key_End);
-        QCOMPARE(window->label1()->text(), half);
-        QCOMPARE(window->timer1().interval(), 500);
-        QTest::keyClick(window->slider1(), Qt::Key_Home);
-        QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0s)"));
-        QCOMPARE(window->timer1().interval(), 0);
-    }
-
-    // Clients are recorded in the hidden lists; at delay 0 the transfer waits for the slider; a
-    // finished transfer stays finished when the slider moves; closing the window stops a transfer.
+    // Clients are recorded in the hidden lists; the delay label follows the slider with the locale's
+    // separator; at delay 0 the transfer waits for the slider; a finished transfer stays finished when
+    // the slider moves; closing the window stops a transfer.
     void transferToARecordedClient() {
         desktop.addWindow("ultima online - klein", 102);
         const platform::WindowHandle client = desktop.addWindow("Ultima Online - Schreiber", 103);
-        QVERIFY(open());
+        qt::QtProgramServices german(QLocale(QLocale::German, QLocale::Germany));
+        QVERIFY(open(german));
         QVERIFY(messages.shown.empty());
         QCOMPARE(window->list1(1)->count(), 1);
         QCOMPARE(window->list1(1)->item(0)->text(), QString("Ultima Online - Schreiber"));
         QCOMPARE(window->list1(2)->item(0)->text(), QString("103"));
         for (int i = 0; i < 3; ++i) QVERIFY(!window->list1(i)->isVisible());
 
+        QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0,2s)"));
+        QTest::keyClick(window->slider1(), Qt::Key_Home);
+        QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0s)"));
+        QCOMPARE(window->timer1().interval(), 0);
         window->text1()->setPlainText("Hallo\nWelt");
-        window->slider1()->setValue(0);
         window->command(1)->click();
         QVERIFY(window->timer1().enabled());
         QVERIFY(!window->timer1().ticking());
@@ -278,7 +264,9 @@ class MainWindowTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(desktop.window(client).received, std::u32string(U"Hallo\nWelt"), 5000);
         QVERIFY(!window->timer1().enabled());
         QCOMPARE(window->logic().transfer().TransferPos, std::int64_t{12});  // "Hallo" CR LF "Welt"
-        window->slider1()->setValue(2);
+        QTest::keyClick(window->slider1(), Qt::Key_End);
+        QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0,5s)"));
+        QCOMPARE(window->timer1().interval(), 500);
         QVERIFY(!window->timer1().ticking());
 
         window->text1()->setPlainText(QString(200, 'x'));
