@@ -310,38 +310,28 @@ class MainWindowTest : public QObject {
         }
     }
 
-    void aboutClosesByOkEnterAndEscape_data() {
-        QTest::addColumn<int>("key");
-        QTest::newRow("Enter") << int(Qt::Key_Return);
-        QTest::newRow("Escape") << int(Qt::Key_Escape);
-        QTest::newRow("OK") << 0;
-    }
-    void aboutClosesByOkEnterAndEscape() {
-        QFETCH(int, key);
+    // Shown again while open: the same dialog, not loaded again. Escape, Enter and OK each close and
+    // destroy it; shown again, it is loaded afresh.
+    void aboutIsOneDialogClosedByEscapeEnterOrOk() {
         FrmAbout* dialog = showAbout();
         QVERIFY(dialog);
         QVERIFY(dialog->cmdOK()->isDefault());
-        if (key == 0)
-            dialog->cmdOK()->click();
-        else
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-        QTRY_VERIFY(about.dialog() == nullptr);  // closed and destroyed
-    }
-
-    // Shown again while open: the same dialog, not loaded again; closed and shown again: loaded afresh.
-    void aboutIsOneDialogLoadedWhenOpened() {
-        FrmAbout* first = showAbout();
-        QVERIFY(first);
-        first->label(ControlId::lblVersion)->setText("geändert");
-        QCOMPARE(showAbout(), first);
+        dialog->label(ControlId::lblVersion)->setText("geändert");
+        QCOMPARE(showAbout(), dialog);
         QCOMPARE(aboutDialogsShown(), 1);
-        QCOMPARE(first->label(ControlId::lblVersion)->text(), QString("geändert"));
-        first->close();
-        QTRY_VERIFY(about.dialog() == nullptr);
-        FrmAbout* second = showAbout();
-        QVERIFY(second);
-        QCOMPARE(second->label(ControlId::lblVersion)->text(), QString("Version 2.0.1"));
-        QCOMPARE(aboutDialogsShown(), 1);
+        QCOMPARE(dialog->label(ControlId::lblVersion)->text(), QString("geändert"));
+        for (const int key : {int(Qt::Key_Escape), int(Qt::Key_Return), 0}) {
+            if (key == 0)
+                dialog->cmdOK()->click();
+            else
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+            QTRY_VERIFY(about.dialog() == nullptr);
+            dialog = showAbout();
+            QVERIFY(dialog);
+            QCOMPARE(dialog->label(ControlId::lblVersion)->text(), QString("Version 2.0.1"));
+            QCOMPARE(aboutDialogsShown(), 1);
+            dialog->label(ControlId::lblVersion)->setText("geändert");
+        }
     }
 };
 
