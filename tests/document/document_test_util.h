@@ -33,18 +33,20 @@ inline Document documentOf(std::string_view bytes) {
     return std::holds_alternative<Document>(result) ? std::get<Document>(result) : Document{};
 }
 
-// One input (named "probe") and what it gives: its text, or (refused) a message that holds `expected`.
+// One input (named "probe", read with the system's code page given) and what it gives: its text, or
+// (refused) a message that holds `expected`.
 struct Row {
     std::string input;
     std::string expected;
     bool refused = false;
+    unsigned codePage = 0;
 };
 
 inline void expectRows(const std::vector<Row>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
         SCOPED_TRACE("row " + std::to_string(i) + ": " + row.input.substr(0, 100));
-        const ReadResult result = readDocument(bytesOf(row.input), "probe");
+        const ReadResult result = readDocument(bytesOf(row.input), "probe", row.codePage);
         const auto* failure = std::get_if<Failure>(&result);
         const std::string got = failure ? failure->message : std::get<Document>(result).plainText();
         EXPECT_EQ(failure != nullptr, row.refused) << got;
