@@ -122,14 +122,12 @@ TEST(Rtf, FormattingAndFontNames) {
                                   "i: Times New Roman 12 bold", "j: Times New Roman 0"}));
     // WordPad on a Japanese Windows: font name and text in Shift-JIS, a trail byte below 0x80 written as a
     // character of its own, a backslash trail byte escaped.
-    const Document japanese = documentOf(
-        "{\\rtf1\\ansi\\ansicpg932\\deff0\\nouicompat\\deflang1033\\deflangfe1041{\\fonttbl{\\f0\\fnil"
-        "\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"
-        "\\pard\\f0\\fs22\\lang1041 \\'82\\'b1\\'82\\'f1\\'82\\'c9\\'82\\'bf\\'82\\'cd "
-        "\\'83e\\'83L\\'83X\\'83g "
-        "\\'83\\\\\\'83t\\'83g \\'b6\\'c0\\'b6\\'c5 ABC\\par\r\n}");
-    EXPECT_EQ(japanese.plainText(), "こんにちは テキスト ソフト ｶﾀｶﾅ ABC");
-    EXPECT_EQ(japanese.runs.at(0).format.fontFamily, "ＭＳ ゴシック");
+    EXPECT_EQ(describeRuns(
+                  "{\\rtf1\\ansi\\ansicpg932\\deff0\\nouicompat\\deflang1033\\deflangfe1041{\\fonttbl{\\f0"
+                  "\\fnil\\fcharset128 \\'82\\'6c\\'82\\'72 \\'83\\'53\\'83\\'56\\'83\\'62\\'83\\'4e;}}\r\n"
+                  "\\pard\\f0\\fs22\\lang1041 \\'82\\'b1\\'82\\'f1\\'82\\'c9\\'82\\'bf\\'82\\'cd \\'83e\\'83L"
+                  "\\'83X\\'83g \\'83\\\\\\'83t\\'83g \\'b6\\'c0\\'b6\\'c5 ABC\\par\r\n}"),
+              std::vector<std::string>{"こんにちは テキスト ソフト ｶﾀｶﾅ ABC: ＭＳ ゴシック 11"});
 }
 
 }  // namespace
