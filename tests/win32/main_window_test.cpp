@@ -26,41 +26,6 @@ using platform::win32::toWide;
 
 namespace {
 
-// One window for all the tests: under Wine without a window manager, closing a shown window waits
-// for the X server a while.
-class MainWindowTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
-        InitCommonControlsEx(&controls);
-        // A client is running, so Form_Load shows no warning.
-        desktop = new quill::testing::FakeDesktop;
-        desktop->addWindow("Ultima Online - Test");
-        window = new app::win32::MainWindow(
-            GetModuleHandleW(nullptr), *desktop, [] {}, [] {});
-        ASSERT_TRUE(window->create(SW_SHOWNOACTIVATE));
-        UpdateWindow(window->handle());
-    }
-    static void TearDownTestSuite() {
-        delete window;
-        delete desktop;
-    }
-
-    // The controls are numbered in tab order, as the table lists them.
-    static HWND control(std::size_t index) {
-        return GetDlgItem(window->handle(), QUILL_FIRST_CONTROL_ID + static_cast<int>(index));
-    }
-    static int dpi() {
-        const HDC dc = GetDC(window->handle());
-        const int value = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(window->handle(), dc);
-        return value;
-    }
-
-    static inline quill::testing::FakeDesktop* desktop = nullptr;
-    static inline app::win32::MainWindow* window = nullptr;
-};
-
 std::wstring menuText(HMENU menu, UINT position) {
     wchar_t text[128] = {};
     GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
@@ -105,34 +70,49 @@ const bool richEditLoaded = LoadLibraryW(L"Msftedit.dll") != nullptr;
 
 }  // namespace
 
-TEST_F(MainWindowTest, EveryControlUsesTheWindowsFont) {
+// One window checked for all: under Wine without a window manager, closing a shown window waits for
+// the X server a while.
+TEST(MainWindow, EveryControlUsesTheWindowsFontTheMenuTreeAndTheDrawing) {
     ASSERT_TRUE(richEditLoaded);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    quill::testing::FakeDesktop desktop;
+    desktop.addWindow("Ultima Online - Test");  // a client is running, so Form_Load shows no warning
+    app::win32::MainWindow window(
+        GetModuleHandleW(nullptr), desktop, [] {}, [] {});
+    ASSERT_TRUE(window.create(SW_SHOWNOACTIVATE));
+    const HWND main = window.handle();
+    UpdateWindow(main);
+    const HDC dc = GetDC(main);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+
     for (std::size_t i = 0; i < expected::kMainControls.size(); ++i) {
         const std::string_view name = expected::kMainControls[i].name;
+        // The controls are numbered in tab order, as the table lists them.
+        const HWND control = GetDlgItem(main, QUILL_FIRST_CONTROL_ID + static_cast<int>(i));
         if (name == "Slider1") continue;  // a trackbar shows no text and keeps no font
         if (name == "Text1") {
             // The editor keeps the font as its default character format.
             CHARFORMAT2W format{};
             format.cbSize = sizeof format;
-            SendMessageW(control(i), EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
+            SendMessageW(control, EM_GETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&format));
             EXPECT_EQ(std::wstring(format.szFaceName), toWide(expected::kFont));
             EXPECT_EQ(format.dwEffects & (CFE_BOLD | CFE_ITALIC | CFE_UNDERLINE | CFE_STRIKEOUT), CFE_BOLD);
             EXPECT_EQ(format.yHeight, expected::kFontPoints * 20);
             continue;
         }
-        const auto font = reinterpret_cast<HFONT>(SendMessageW(control(i), WM_GETFONT, 0, 0));
+        const auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
         LOGFONTW info{};
         ASSERT_TRUE(font && GetObjectW(font, sizeof info, &info)) << name;
         EXPECT_EQ(std::wstring(info.lfFaceName), toWide(expected::kFont)) << name;
         EXPECT_EQ(info.lfWeight, expected::kFontWeight) << name;
         EXPECT_EQ(info.lfCharSet, ANSI_CHARSET) << name;
-        EXPECT_EQ(info.lfHeight, -MulDiv(expected::kFontPoints, dpi(), 72)) << name;
+        EXPECT_EQ(info.lfHeight, -MulDiv(expected::kFontPoints, dpi, 72)) << name;
         EXPECT_FALSE(info.lfItalic || info.lfUnderline || info.lfStrikeOut) << name;
     }
-}
 
-TEST_F(MainWindowTest, MenuTreeWithShortcutsAndNothingCheckedOrGreyed) {
-    const HMENU bar = GetMenu(window->handle());
+    // The menu tree with its shortcuts, nothing checked or greyed.
+    const HMENU bar = GetMenu(main);
     ASSERT_EQ(GetMenuItemCount(bar), static_cast<int>(expected::kMenuBar.size()));
     for (UINT i = 0; i < expected::kMenuBar.size(); ++i)
         EXPECT_EQ(menuText(bar, i), toWide(expected::kMenuBar[i]));
@@ -149,21 +129,18 @@ TEST_F(MainWindowTest, MenuTreeWithShortcutsAndNothingCheckedOrGreyed) {
         EXPECT_EQ(menuText(datei, i), toWide(line.caption) + L"\t" + toWide(line.shortcut));
         EXPECT_FALSE(state & (MF_CHECKED | MF_GRAYED | MF_DISABLED)) << i;
     }
-}
 
-TEST_F(MainWindowTest, GreyBackgroundAndTheDrawingInTableOrder) {
-    const HWND main = window->handle();
+    // The grey background and the drawing, painted in the table's order.
     RedrawWindow(main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    const HDC dc = GetDC(main);
     for (const expected::Probe& probe : expected::kDrawing)
-        EXPECT_EQ(GetPixel(dc, expected::scaled(probe.x, dpi()), expected::scaled(probe.y, dpi())),
+        EXPECT_EQ(GetPixel(dc, expected::scaled(probe.x, dpi), expected::scaled(probe.y, dpi)),
                   RGB(probe.colour.red, probe.colour.green, probe.colour.blue))
             << probe.what;
     ReleaseDC(main, dc);
 }
 
 // The About dialog's texts are black whatever text colour the theme sets.
-TEST_F(MainWindowTest, AboutTextsAreBlackInAnyTheme) {
+TEST(AboutWindow, TextsAreBlackInAnyTheme) {
     const int elements[] = {COLOR_WINDOWTEXT, COLOR_BTNTEXT};
     const COLORREF theme[] = {GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNTEXT)};
     const COLORREF red[] = {RGB(255, 0, 0), RGB(255, 0, 0)};
