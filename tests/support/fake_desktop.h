@@ -1,5 +1,6 @@
 // An in-memory desktop for tests: windows with titles, owning processes, z-order, placement and
-// focus. Every call is recorded so tests can assert exact call sequences.
+// focus. Look-ups by title and every call that activates a window are recorded, so tests can assert
+// exact call sequences.
 #pragma once
 
 #include <algorithm>
@@ -53,26 +54,17 @@ class FakeDesktop : public platform::WindowSystem {
 
     std::vector<std::string> calls;  // e.g. "SetForegroundWindow(5)"
 
-    WindowHandle desktopWindow() override {
-        calls.push_back("GetDesktopWindow()");
-        return kDesktop;
-    }
-    WindowHandle firstWindow(WindowHandle window) override {
-        calls.push_back("GetWindow(" + std::to_string(window) + ",GW_HWNDFIRST)");
-        return zOrder_.empty() ? 0 : zOrder_.front();
-    }
+    WindowHandle desktopWindow() override { return kDesktop; }
+    WindowHandle firstWindow(WindowHandle) override { return zOrder_.empty() ? 0 : zOrder_.front(); }
     WindowHandle nextWindow(WindowHandle window) override {
-        calls.push_back("GetWindow(" + std::to_string(window) + ",GW_HWNDNEXT)");
         const auto it = std::find(zOrder_.begin(), zOrder_.end(), window);
         return it == zOrder_.end() || it + 1 == zOrder_.end() ? 0 : *(it + 1);
     }
     std::string windowTitle(WindowHandle window) override {
-        const FakeWindow* w = find("GetWindowText", window);
-        return w ? w->title : std::string();
+        return windows_.contains(window) ? windows_.at(window).title : std::string();
     }
     platform::ProcessId windowProcessId(WindowHandle window) override {
-        const FakeWindow* w = find("GetWindowThreadProcessId", window);
-        return w ? w->pid : 0;
+        return windows_.contains(window) ? windows_.at(window).pid : 0;
     }
     WindowHandle findWindowByTitle(const std::string& title) override {
         calls.push_back("FindWindow(" + title + ")");
@@ -109,7 +101,6 @@ class FakeDesktop : public platform::WindowSystem {
     WindowHandle foregroundWindow() override { return foreground_; }
     bool isWindow(WindowHandle window) override { return windows_.contains(window); }
     bool sendCharacter(char32_t character) override {
-        calls.push_back("SendCharacter(" + std::to_string(static_cast<std::uint32_t>(character)) + ")");
         if (rejected_ != 0 && character == rejected_) return false;
         const auto it = windows_.find(foreground_);
         (it == windows_.end() ? stray_ : it->second.received).push_back(character);
