@@ -1,7 +1,5 @@
 #include "word_binary_builder.h"
 
-#include <algorithm>
-
 #include "document/code_pages.h"
 
 namespace quill::document::testing {
@@ -10,28 +8,28 @@ namespace {
 constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kFree = 0xFFFFFFFF;
 
-void put(std::vector<std::uint8_t>& out, std::size_t at, std::size_t value, int bytes = 4) {
-    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+void put(std::string& out, std::size_t at, std::size_t value, int bytes = 4) {
+    for (int i = 0; i < bytes; ++i) out[at + i] = static_cast<char>(value >> (8 * i));
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> buildCompoundFile(const std::vector<CompoundStream>& streams) {
+std::string buildCompoundFile(const std::vector<CompoundStream>& streams) {
     // After the header: each stream in consecutive sectors, the directory, the allocation table (FAT) and
     // the DIFAT sectors that list the FAT sectors beyond the 109 the header lists.
-    std::vector<std::uint8_t> file(512, 0);
+    std::string file(512, '\0');
     std::vector<std::uint32_t> fat;
-    const auto place = [&](std::vector<std::uint8_t> data) {
+    const auto place = [&](std::string data) {
         const auto first = static_cast<std::uint32_t>(fat.size());
-        data.resize((data.size() + 511) / 512 * 512, 0);
-        file.insert(file.end(), data.begin(), data.end());
+        data.resize((data.size() + 511) / 512 * 512, '\0');
+        file += data;
         for (std::size_t i = 1; i < data.size() / 512; ++i)
             fat.push_back(first + static_cast<std::uint32_t>(i));
         fat.push_back(kEndOfChain);
         return first;
     };
     // The root, then one entry per stream, linked as right siblings.
-    std::vector<std::uint8_t> directory((streams.size() + 1) * 128, 0);
+    std::string directory((streams.size() + 1) * 128, '\0');
     const auto entry = [&](std::size_t index, const std::u16string& name, std::uint8_t type,
                            std::size_t child, std::size_t start, std::size_t size) {
         const std::size_t at = index * 128;
@@ -48,8 +46,8 @@ std::vector<std::uint8_t> buildCompoundFile(const std::vector<CompoundStream>& s
     entry(0, u"Root Entry", 5, streams.empty() ? kFree : 1, kEndOfChain, 0);
     for (std::size_t i = 0; i < streams.size(); ++i) {
         // At least 4096 bytes, so that no stream belongs in the mini stream.
-        std::vector<std::uint8_t> data = streams[i].data;
-        data.resize(std::max<std::size_t>(data.size(), 4096), 0);
+        std::string data = streams[i].data;
+        data.resize(std::max<std::size_t>(data.size(), 4096), '\0');
         entry(i + 1, streams[i].name, 2, kFree, place(data), data.size());
     }
     const std::uint32_t directoryStart = place(directory);
@@ -63,18 +61,16 @@ std::vector<std::uint8_t> buildCompoundFile(const std::vector<CompoundStream>& s
     fat.resize(difatStart, 0xFFFFFFFD);
     fat.resize(difatStart + difatSectors, 0xFFFFFFFC);
     fat.resize(fatSectors * 128, kFree);
-    std::vector<std::uint8_t> table(fat.size() * 4), difat(difatSectors * 512, 0xFF);
+    std::string table(fat.size() * 4, '\0'), difat(difatSectors * 512, '\xFF');
     for (std::size_t i = 0; i < fat.size(); ++i) put(table, 4 * i, fat[i]);
     // 127 FAT sector numbers per DIFAT sector, and the next DIFAT sector.
     for (std::size_t i = 109; i < fatSectors; ++i)
         put(difat, (i - 109) / 127 * 512 + (i - 109) % 127 * 4, fatStart + i);
     for (std::size_t d = 0; d < difatSectors; ++d)
         put(difat, d * 512 + 508, d + 1 < difatSectors ? difatStart + d + 1 : kEndOfChain);
-    file.insert(file.end(), table.begin(), table.end());
-    file.insert(file.end(), difat.begin(), difat.end());
+    file += table + difat;
 
-    const std::uint8_t signature[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    std::copy(std::begin(signature), std::end(signature), file.begin());
+    file.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
     put(file, 0x18, 0x3E, 2);
     put(file, 0x1A, 3, 2);       // version 3: 512-byte sectors
     put(file, 0x1C, 0xFFFE, 2);  // little-endian
@@ -90,18 +86,18 @@ std::vector<std::uint8_t> buildCompoundFile(const std::vector<CompoundStream>& s
     return file;
 }
 
-std::vector<std::uint8_t> buildWordDocument(const std::vector<WordPiece>& pieces) {
+std::string buildWordDocument(const std::vector<WordPiece>& pieces) {
     constexpr std::size_t kTextStart = 1024;
-    std::vector<std::uint8_t> word(kTextStart, 0);
+    std::string word(kTextStart, '\0');
     std::vector<std::size_t> cps{0}, fcs;
     for (const WordPiece& piece : pieces) {
         const std::size_t offset = word.size();
         for (const char16_t c : piece.text) {
             if (piece.compressed) {
-                word.push_back(code_pages::encodeChar(1252, c).value());
+                word.push_back(static_cast<char>(code_pages::encodeChar(1252, c).value()));
             } else {
-                word.push_back(static_cast<std::uint8_t>(c));
-                word.push_back(static_cast<std::uint8_t>(c >> 8));
+                word.push_back(static_cast<char>(c));
+                word.push_back(static_cast<char>(c >> 8));
             }
         }
         fcs.push_back(piece.compressed ? offset * 2 | 0x40000000u : offset);
@@ -115,11 +111,11 @@ std::vector<std::uint8_t> buildWordDocument(const std::vector<WordPiece>& pieces
     put(word, 0x4C, cps.back());  // ccpText
     put(word, 0x98, 0x5D, 2);     // cbRgFcLcb
 
-    std::vector<std::uint8_t> table(5, 0);
+    std::string table(5, '\0');
     const std::size_t plcLength = 4 * cps.size() + 8 * fcs.size();
     table[0] = 0x02;
     put(table, 1, plcLength);
-    table.resize(5 + plcLength, 0);
+    table.resize(5 + plcLength, '\0');
     for (std::size_t i = 0; i < cps.size(); ++i) put(table, 5 + 4 * i, cps[i]);
     for (std::size_t i = 0; i < fcs.size(); ++i) put(table, 5 + 4 * cps.size() + 8 * i + 2, fcs[i]);
     put(word, 0x1A2, 0);  // fcClx

@@ -7,16 +7,6 @@
 namespace quill::document::testing {
 namespace {
 
-std::string word(const std::vector<WordPiece>& pieces) {
-    const auto bytes = buildWordDocument(pieces);
-    return {bytes.begin(), bytes.end()};
-}
-
-std::string compound(const std::vector<CompoundStream>& streams) {
-    const auto bytes = buildCompoundFile(streams);
-    return {bytes.begin(), bytes.end()};
-}
-
 // The bytes with a little-endian 32-bit value written at `offset`.
 std::string patched(std::string bytes, std::size_t offset, std::uint32_t value) {
     for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(value >> (8 * i));
@@ -25,36 +15,37 @@ std::string patched(std::string bytes, std::size_t offset, std::uint32_t value) 
 
 TEST(WordBinary, PiecesGiveTheirTextAndDamageItsMessage) {
     constexpr std::size_t kWordStream = 512;  // the builder puts the WordDocument stream in sector 0
-    const std::string good = word({{u"Text\r", true}});
+    const std::string good = buildWordDocument({{u"Text\r", true}});
     const std::size_t fatSector = static_cast<std::uint8_t>(good[0x4C]);
     const std::size_t directory = static_cast<std::uint8_t>(good[0x30]) + 1;
     expectRows({
         // 8-bit pieces are Windows-1252 (0x80-0x9F included), the others UTF-16; they join in order.
-        {word({{u"Grüße für 5 € – „“ ”\r", true}}), "Grüße für 5 € – „“ ”"},
-        {word({{u"Anfang ", true}, {u"Ελληνικά 中文 𝄞 ", false}, {u"Ende\r", true}}),
+        {buildWordDocument({{u"Grüße für 5 € – „“ ”\r", true}}), "Grüße für 5 € – „“ ”"},
+        {buildWordDocument({{u"Anfang ", true}, {u"Ελληνικά 中文 𝄞 ", false}, {u"Ende\r", true}}),
          "Anfang Ελληνικά 中文 𝄞 Ende"},
         // Special characters become what they show; only the very last paragraph mark is dropped, and a
         // page break beside a paragraph end adds no line.
-        {word({{u"eins\rzwei\u000Bdrei\u000Cvier\r", false}}), "eins\nzwei\ndrei\nvier"},
-        {word({{u"a\tb\u001Ec\u001Fd\u0001\u0008e\r", true}}), "a\tb\u2011cde"},
-        {word({{u"Zelle\u0007Zelle\u0007\u0007\r", false}}), "Zelle\tZelle\t\t"},
-        {word({{u"a\u000C\rb\r\u000Cc\r", true}}), "a\nb\nc"},
-        {word({{u"a\r\r", true}}), "a\n"},
+        {buildWordDocument({{u"eins\rzwei\u000Bdrei\u000Cvier\r", false}}), "eins\nzwei\ndrei\nvier"},
+        {buildWordDocument({{u"a\tb\u001Ec\u001Fd\u0001\u0008e\r", true}}), "a\tb\u2011cde"},
+        {buildWordDocument({{u"Zelle\u0007Zelle\u0007\u0007\r", false}}), "Zelle\tZelle\t\t"},
+        {buildWordDocument({{u"a\u000C\rb\r\u000Cc\r", true}}), "a\nb\nc"},
+        {buildWordDocument({{u"a\r\r", true}}), "a\n"},
         // Only a field's result is shown, also nested; unbalanced marks hide nothing.
-        {word({{u"Seite \u0013 PAGE \u00143\u0015 von\r", true}}), "Seite 3 von"},
-        {word({{u"a\u0013 TOC \u0015b\r", true}}), "ab"},
-        {word({{u"<\u0013 IF \u0013 PAGE \u00141\u0015 = 1 \u0014ja \u0013 DATE \u0014heute\u0015\u0015>\r",
-                false}}),
+        {buildWordDocument({{u"Seite \u0013 PAGE \u00143\u0015 von\r", true}}), "Seite 3 von"},
+        {buildWordDocument({{u"a\u0013 TOC \u0015b\r", true}}), "ab"},
+        {buildWordDocument(
+             {{u"<\u0013 IF \u0013 PAGE \u00141\u0015 = 1 \u0014ja \u0013 DATE \u0014heute\u0015\u0015>\r",
+               false}}),
          "<ja heute>"},
-        {word({{u"a\u0015b\u0014c\r", true}}), "abc"},
+        {buildWordDocument({{u"a\u0015b\u0014c\r", true}}), "abc"},
         // Encrypted, older than Word 97, an encrypted Word 2007+ package, or no Word document at all.
         {patched(good, kWordStream + 0x0A, 0x0300),
          "Die Datei \"probe\" ist mit einem Kennwort geschützt (verschlüsselt) und kann nicht geöffnet "
          "werden.",
          true},
         {patched(good, kWordStream + 0x02, 0x0068), "vor Word 97", true},
-        {compound({{u"EncryptionInfo", {1, 2}}, {u"EncryptedPackage", {3}}}), "Kennwort", true},
-        {compound({{u"Workbook", {1, 2}}}), "kein Word-Dokument", true},
+        {buildCompoundFile({{u"EncryptionInfo", {1, 2}}, {u"EncryptedPackage", {3}}}), "Kennwort", true},
+        {buildCompoundFile({{u"Workbook", {1, 2}}}), "kein Word-Dokument", true},
         // A text length beyond the pieces is tolerated; pointers beyond the stream are not, nor broken
         // allocation tables, a chain looping onto itself or a stream longer than its chain.
         {patched(good, kWordStream + 0x4C, 1000), "Text"},
@@ -72,7 +63,7 @@ TEST(WordBinary, ManyTableSectorsAreFoundThroughTheDifatChain) {
     // 8 MB of 8-bit text need more than 109 allocation table sectors.
     std::u16string text;
     while (text.size() < 8'000'000) text += u"Eine Zeile Text, die sich wiederholt.\r";
-    const std::string bytes = word({{text, true}});
+    const std::string bytes = buildWordDocument({{text, true}});
     ASSERT_NE(bytes[0x48], 0);  // DIFAT sectors
     const std::string extracted = documentOf(bytes).plainText();
     EXPECT_EQ(extracted.size(), text.size() - 1);
