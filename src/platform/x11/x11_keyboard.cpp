@@ -188,6 +188,13 @@ bool Keyboard::ensureMap() {
     if (xkb_ != nullptr) XkbFreeKeyboard(xkb_, 0, True);
     xkb_ = XkbGetMap(display_, XkbKeyTypesMask | XkbKeySymsMask | XkbModifierMapMask, XkbUseCoreKbd);
     if (xkb_ == nullptr || xkb_->map == nullptr) return false;
+    // A keymap without modifier keys (or without any symbols) comes without those tables: XWayland
+    // takes over the keymap of a virtual keyboard (an on-screen keyboard, a remote-input tool) that
+    // may have none. Empty tables say the same.
+    if ((xkb_->map->modmap == nullptr || xkb_->map->key_sym_map == nullptr || xkb_->map->syms == nullptr) &&
+        XkbAllocClientMap(xkb_, XkbKeySymsMask | XkbModifierMapMask, 0) != Success) {
+        return false;
+    }
     // Key names tell the keys a user presses (the AltGr key) from others with the same symbol.
     XkbGetNames(display_, XkbKeyNamesMask, xkb_);
     mapStale_ = false;
