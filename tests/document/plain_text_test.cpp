@@ -178,9 +178,7 @@ TEST(HostileInput, FilesAreRefusedWithTheirNameBeforeAnythingWaitsOnThem) {
 }
 
 TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) {
-    const auto message = [](const std::optional<Failure>& failure) {
-        return failure ? failure->message : "fits";
-    };
+    const auto message = [](const std::optional<Failure>& f) { return f ? f->message : "fits"; };
     Document lines, line, fits;
     lines.append(std::string(50'000, '\n'));  // 50,001 lines
     line.append(std::string(1'000'001, 'x'));
@@ -218,8 +216,7 @@ TEST(HostileInput, WhatIsSavedOpensAgainAsTheSameText) {
     std::mt19937 random(13);
     for (int round = 0; round < 400; ++round) {
         std::u32string text;
-        const int length = static_cast<int>(random() % 8);
-        for (int i = 0; i < length; ++i) text += pieces[random() % std::size(pieces)];
+        for (int i = static_cast<int>(random() % 8); i > 0; --i) text += pieces[random() % std::size(pieces)];
         const std::string utf8 = unicode::utf32ToUtf8(text);
         std::string expected = utf8;  // as read: CR LF becomes LF
         std::erase(expected, '\r');

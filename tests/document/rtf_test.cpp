@@ -33,23 +33,17 @@ TEST(Rtf, HandWrittenInputGivesItsText) {
         {"{\\rtf1\\ansi\\ansicpg1253 \\'e1\\'e2\\'e3}", "αβγ"},
         {"{\\rtf1\\ansi \\'e4\\'80\\'93}", "ä€“"},
         {"{\\rtf1\\ansi\\ansicpg1361 \\'e4}", "ä"},
-        {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset204 Arial;}}\\f0\\'e4 "
-         "{\\f1\\'e4}\\'e4}",
-         "ä дä"},
-        {"{\\rtf1\\ansi\\ansicpg1252\\deff1{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset161 Times Greek;}}"
-         "\\'c1\\'e8\\'de\\'ed\\'e1 {\\f0\\'e4}}",
-         "Αθήνα ä"},
-        {"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\froman\\fcharset204\\fprq2 Times New Roman Cyr;}}"
-         "\\pard\\plain \\f0\\fs20 \\'cf\\'f0\\'e8\\'e2\\'e5\\'f2\\par}",
-         "Привет"},
-        {"{\\rtf1\\mac\\deff0{\\fonttbl{\\f0 Geneva;}}\\f0 K\\'9aln \\'d2zitiert\\'d3 \\'c9}",
-         "Köln “zitiert” …"},
+        {"{\\rtf1\\ansicpg1252{\\fonttbl{\\f0 A;}{\\f1\\fcharset204 B;}}\\f0\\'e4 {\\f1\\'e4}\\'e4}", "ä дä"},
+        {"{\\rtf1\\ansicpg1252\\deff1{\\fonttbl{\\f0 A;}{\\f1\\fcharset161 G;}}\\'c1\\'e8\\'de {\\f0\\'e4}}",
+         "Αθή ä"},
+        {"{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fcharset204 Cyr;}}\\pard\\plain \\f0 \\'cf\\par}", "П"},
+        {"{\\rtf1\\mac\\deff0{\\fonttbl{\\f0 G;}}\\f0 K\\'9aln \\'d2zitiert\\'d3 \\'c9}", "Köln “zitiert” …"},
         {"{\\rtf1\\pc K\\'94ln \\'e1}", "Köln ß"},
         {"{\\rtf1\\pca K\\'94ln \\'d5}", "Köln ı"},
         {"{\\rtf1\\mac\\ansicpg1251 \\'cf}", "П"},
         {"{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset222 Tahoma;}}\\f0 \\'ca\\'c7}", "สว"},
         // Double-byte code pages pair their bytes; a lead byte without its second one is marked.
-        {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset134 SimSun;}}\\f0 A "
+        {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 A;}{\\f1\\fcharset134 S;}}\\f0 A "
          "{\\f1\\'c4\\'e3\\'ba\\'c3\\'a3\\'ac\\'ca\\'c0\\'bd\\'e7} \\'e4}",
          "A 你好，世界 ä"},
         {"{\\rtf1\\ansi\\ansicpg949 \\'be\\'c8\\'b3\\'e7\\'c7\\'cf\\'bc\\'bc\\'bf\\'e4}", "안녕하세요"},
@@ -66,8 +60,8 @@ TEST(Rtf, HandWrittenInputGivesItsText) {
         {r("Sil\\'adben\\u173?trennung"), "Silbentrennung"},
         // Tables: a \par before the cell end (pandoc) opens no empty line; nested rows end with \nestrow.
         {r("\\intbl a\\cell b\\cell\\row c"), "a\tb\nc"},
-        {r("{\\trowd{{\\pard\\intbl A\\par}\n\\cell}{{\\pard\\intbl B\\par}\n\\cell}\\intbl\\row}{\\pard "
-           "C\\par}"),
+        {r("{\\trowd{{\\pard\\intbl A\\par}\n\\cell}{{\\pard\\intbl B\\par}\n\\cell}\\intbl\\row}"
+           "{\\pard C\\par}"),
          "A\tB\nC"},
         {r("\\intbl A1\\par A2\\par\\cell\\par\\cell{\\b B}\\cell\\row"), "A1\nA2\t\tB"},
         {r("\\intbl A\\cell\\itap2 I1\\nestcell I2\\nestcell{\\*\\nesttableprops\\trowd\\nestrow}"
@@ -91,9 +85,8 @@ TEST(Rtf, HandWrittenInputGivesItsText) {
         // Destinations that hold no text, hidden text and \binN data are skipped.
         {r("{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green0\\blue0;}{\\stylesheet{\\s0 Normal;}}"
            "{\\info{\\title Titel}{\\author Jemand}}{\\*\\generator Writer}{\\*\\unknowndestination text}"
-           "A{\\pict\\pngblip 89504e47}B{\\object{\\*\\objdata 0102}{\\result R}}C{\\header Kopf}{\\footnote "
-           "Fuss}D"
-           "{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt Verweis}}EF\\bin5 {}\\}\\G"),
+           "A{\\pict\\pngblip 89504e47}B{\\object{\\*\\objdata 0102}{\\result R}}C{\\header Kopf}"
+           "{\\footnote Fuss}D{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt Verweis}}EF\\bin5 {}\\}\\G"),
          "ABCDVerweisEFG"},
         {r("sichtbar{\\v versteckt}\\v0 !"), "sichtbar!"},
         // Unbalanced, cut off or deep groups and oversized numbers.
