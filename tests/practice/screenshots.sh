@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # Makes docs/practice-client-linux.png and docs/practice-client-windows.png: both programs on an
 # Xvfb with openbox, a short letter typed into each. Not part of the test run.
-#   screenshots.sh quillpost-practice QuillpostPractice.exe practice_send_input.exe WINEPREFIX OUTDIR
+#   screenshots.sh quillpost-practice QuillpostPractice.exe WINEPREFIX OUTDIR
 set -u
 linux=$1
 windows=$2
-sender=$3
-export WINEPREFIX=$(realpath -m "$4") WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
-out=$5
+export WINEPREFIX=$(realpath -m "$3") WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=C.UTF-8
+out=$4
 display=${DISPLAY_NUMBER:-:88}
 mkdir -p "$out"
 
@@ -28,20 +27,24 @@ shoot() {  # title file
     import -frame -window "$window" "$2"
 }
 
+type_letter() {  # the letter into the practice client's window, once it is there
+    local window
+    window=$(timeout 60 xdotool search --sync --name '^Ultima Online - ' | head -1)
+    xdotool windowactivate --sync "$window"
+    while IFS= read -r line; do
+        [ -n "$line" ] && xdotool type --delay 15 "$line"
+        xdotool key Return
+    done <<<"$text"
+    xdotool key BackSpace
+}
+
 "$linux" >/dev/null 2>&1 &
 pids+=($!)
-window=$(timeout 20 xdotool search --sync --name '^Ultima Online - ' | head -1)
-xdotool windowactivate --sync "$window"
-while IFS= read -r line; do
-    [ -n "$line" ] && xdotool type --delay 15 "$line"
-    xdotool key Return
-done <<<"$text"
-xdotool key BackSpace
+type_letter
 shoot '^Ultima Online - ' "$out/practice-client-linux.png"
 kill "$!" 2>/dev/null
 
 wine "$windows" >/dev/null 2>&1 &
 pids+=($!)
-timeout 60 xdotool search --sync --name '^Ultima Online - ' >/dev/null
-wine "$sender" 'Ultima Online - Übungsbuch' "$text"
+type_letter
 shoot '^Ultima Online - ' "$out/practice-client-windows.png"
