@@ -92,6 +92,8 @@ TEST(SaveFile, WritesReplacesAndOnFailureKeepsTheOldFile) {
         {folder / "ordner.txt",
          "Die Datei \"ordner.txt\" konnte nicht gespeichert werden: Unter diesem Namen gibt es bereits einen "
          "Ordner."},
+        {folder / "fehlt" / "buch.txt",
+         "Die Datei \"buch.txt\" konnte nicht gespeichert werden: Der Ordner \""},
         {folder / "fehlt" / "buch.txt", "fehlt\" existiert nicht."},
         {folder / "datei.txt" / "neu.txt", "datei.txt\" ist eine Datei und kein Ordner."},
         {locked,
