@@ -1,12 +1,9 @@
 // The Qt adapters behind the control interfaces: editor text, timer, message boxes, file dialog.
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>

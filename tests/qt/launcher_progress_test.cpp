@@ -3,8 +3,6 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QSignalSpy>
 #include <QtTest>
 
 using namespace quill;
