@@ -24,7 +24,9 @@ window=$(timeout 20 xdotool search --sync --name "^$title\$" | head -1)
 xdotool windowfocus --sync "$window"
 
 # Characters of the German layout go by their key names (xdotool would type upper-case umlauts
-# without Shift); the others are mapped onto a spare key by xdotool for the moment.
+# without Shift). Characters outside the layout are left to end_to_end.sh, where Quillpost types
+# them: xdotool maps them onto a spare key and maps it back without waiting for the receiver, so
+# the receiver now and then reads the key after the mapping is gone.
 xdotool type --delay 20 'Gr'
 xdotool key --delay 20 udiaeresis ssharp
 xdotool type --delay 20 'e aus '
@@ -35,8 +37,8 @@ xdotool key --delay 20 shift+adiaeresis shift+odiaeresis shift+udiaeresis space 
 xdotool type --delay 20 ' @ {[]} \ | ~ +*#'
 xdotool key Tab Return
 xdotool key dead_circumflex e dead_acute e dead_grave a dead_circumflex space
-xdotool type --delay 60 ' 你好 Ελληνικά Съешь 📜 Ende.'
+xdotool type --delay 20 ' Ende.'
 xdotool key KP_Enter x BackSpace
 
-expected=$'Grüße aus Öl: ÄÖÜ äöü ß € @ {[]} \\ | ~ +*#\t\nêéà^ 你好 Ελληνικά Съешь 📜 Ende.\nx\b'
+expected=$'Grüße aus Öl: ÄÖÜ äöü ß € @ {[]} \\ | ~ +*#\t\nêéà^ Ende.\nx\b'
 expect_record "$record" "$expected" || exit 1
