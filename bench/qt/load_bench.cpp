@@ -24,48 +24,14 @@
 
 #include "app/qt/qt_controls.h"
 #include "document/document_io.h"
-#include "support/bench_desktop.h"
+#include "support/large_texts.h"
 
 namespace {
 
 using namespace quill;
 using Clock = std::chrono::steady_clock;
 
-struct Case {
-    std::string name;
-    std::filesystem::path file;
-    bool rich;
-};
-
-std::filesystem::path benchFile(const std::string& name) {
-    return std::filesystem::temp_directory_path() / ("quill-load-bench-" + name);
-}
-
-std::vector<Case> makeCases() {
-    std::vector<Case> cases;
-    for (const long lines : {10'000L, 50'000L, 100'000L, 300'000L, 1'000'000L}) {
-        const std::string count = std::to_string(lines / 1000) + "k lines";
-        std::string plain;
-        std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\n";
-        for (long i = 0; i < lines; ++i) {
-            const std::string n = std::to_string(i);
-            plain += "Zeile " + n + (i + 1 < lines ? "\n" : "");  // exactly `lines` lines
-            rtf += "Zeile " + n + " {\\b fett}\\par\n";
-        }
-        rtf += "}";
-        cases.push_back({"plain " + count, benchFile(std::to_string(lines) + ".txt"), false});
-        std::ofstream(cases.back().file, std::ios::binary) << plain;
-        cases.push_back({"RTF   " + count, benchFile(std::to_string(lines) + ".rtf"), true});
-        std::ofstream(cases.back().file, std::ios::binary) << rtf;
-    }
-    std::string line;
-    const std::string word = "Britannia ";
-    while (line.size() + word.size() <= document::kMaxDocumentBytes) line += word;
-    line.append(document::kMaxDocumentBytes - line.size(), 'x');
-    cases.push_back({"one line of 64 MiB", benchFile("line.txt"), false});
-    std::ofstream(cases.back().file, std::ios::binary) << line;
-    return cases;
-}
+using testing::LargeText;
 
 long peakKiB() {
     rusage usage{};
@@ -73,12 +39,8 @@ long peakKiB() {
     return usage.ru_maxrss;
 }
 
-double millisecondsSince(Clock::time_point begin) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
-}
-
 // In a child process: one open or one paste into a shown editor, then the ticks.
-int measure(const Case& item, bool paste) {
+int measure(const LargeText& item, bool paste) {
     int argc = 1;
     char name[] = "load_bench";
     char* argv[] = {name, nullptr};
@@ -124,33 +86,14 @@ int measure(const Case& item, bool paste) {
     if (paste) {
         edit.paste();
     } else {
-        auto result = document::readDocumentFile(item.file);
-        // As the open command does: what the editor cannot show is refused before it is touched.
-        if (const auto* failure = std::get_if<document::Failure>(&result))
-            refused = failure->message;
-        else if (auto tooMuch = document::checkFitsEditor(std::get<document::Document>(result), "bench"))
-            refused = tooMuch->message;
-        else
-            editor.setDocument(std::get<document::Document>(result));
+        refused = testing::openAsTheProgramDoes(item, editor);
     }
     QApplication::processEvents();
     edit.repaint();
-    const double answered = millisecondsSince(begin);
+    const double answered = testing::millisecondsSince(begin);
     const long peak = peakKiB() - before;
 
-    auto tickBegin = Clock::now();
-    testing::BenchTransfer transfer(editor);  // the start reads the whole text once
-    transfer.tick();
-    const double firstTick = millisecondsSince(tickBegin);
-    constexpr int kTicks = 10000;
-    tickBegin = Clock::now();
-    for (int i = 0; i < kTicks; ++i) transfer.tick();
-    const double perTick = millisecondsSince(tickBegin) * 1000.0 / kTicks;
-
-    std::printf("%-20s %-5s %9.0f ms %7ld MiB  first tick %8.1f ms, then %6.3f us%s%s\n", item.name.c_str(),
-                paste ? "paste" : "open", answered, peak / 1024, firstTick, perTick,
-                refused.empty() ? "" : "  refused: ", refused.c_str());
-    std::fflush(stdout);
+    testing::reportWithTicks(item, paste, answered, peak / 1024, editor, refused);
     return 0;
 }
 
@@ -159,10 +102,11 @@ int measure(const Case& item, bool paste) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     const int limitSeconds = argc > 1 ? std::atoi(argv[1]) : 60;
-    const std::vector<Case> cases = makeCases();
-    std::printf("%-20s %-5s %12s %11s  %s\n", "text", "", "until idle", "peak mem", "ticks afterwards");
+    const std::vector<LargeText> cases = testing::largeTexts("quill-load-bench-");
+    testing::writeLargeTexts(cases);
+    testing::printLargeTextHeader();
     const std::string only = argc > 2 ? argv[2] : "";  // a part of the cases' names, to run only those
-    for (const Case& item : cases) {
+    for (const LargeText& item : cases) {
         if (item.name.find(only) == std::string::npos) continue;
         for (const bool paste : {false, true}) {
             std::fflush(stdout);
@@ -182,6 +126,6 @@ int main(int argc, char** argv) {
             }
         }
     }
-    for (const Case& item : cases) std::filesystem::remove(item.file);
+    for (const LargeText& item : cases) std::filesystem::remove(item.file);
     return 0;
 }

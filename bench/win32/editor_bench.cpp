@@ -25,7 +25,7 @@
 
 #include "document/document_io.h"
 #include "platform/win32/wide_text.h"
-#include "support/bench_desktop.h"
+#include "support/large_texts.h"
 #include "win32_controls.h"
 
 namespace {
@@ -33,56 +33,13 @@ namespace {
 using namespace quill;
 using Clock = std::chrono::steady_clock;
 
-struct Case {
-    std::string name;
-    std::filesystem::path file;
-    bool rich;
-};
-
-constexpr long kLines[] = {10'000, 50'000, 100'000, 300'000, 1'000'000};
-
-// The same files in parent and child: made by the parent, named by their number.
-std::vector<Case> cases() {
-    std::vector<Case> list;
-    const auto folder = std::filesystem::temp_directory_path();
-    for (const long lines : kLines) {
-        const std::string count = std::to_string(lines / 1000) + "k lines";
-        list.push_back(
-            {"plain " + count, folder / ("quill-editor-bench-" + std::to_string(lines) + ".txt"), false});
-        list.push_back(
-            {"RTF   " + count, folder / ("quill-editor-bench-" + std::to_string(lines) + ".rtf"), true});
-    }
-    list.push_back({"one line of 64 MiB", folder / "quill-editor-bench-line.txt", false});
-    return list;
-}
-
-void makeFiles(const std::vector<Case>& list) {
-    for (std::size_t i = 0; i + 1 < list.size(); i += 2) {
-        const long lines = kLines[i / 2];
-        std::string plain;
-        std::string rtf = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\n";
-        for (long n = 0; n < lines; ++n) {
-            plain += "Zeile " + std::to_string(n) + (n + 1 < lines ? "\n" : "");  // exactly `lines` lines
-            rtf += "Zeile " + std::to_string(n) + " {\\b fett}\\par\n";
-        }
-        std::ofstream(list[i].file, std::ios::binary) << plain;
-        std::ofstream(list[i + 1].file, std::ios::binary) << rtf << "}";
-    }
-    std::string line;
-    while (line.size() + 10 <= document::kMaxDocumentBytes) line += "Britannia ";
-    line.append(document::kMaxDocumentBytes - line.size(), 'x');
-    std::ofstream(list.back().file, std::ios::binary) << line;
-}
+using testing::LargeText;
 
 std::size_t peakBytes() {
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
     return counters.PeakWorkingSetSize;
-}
-
-double millisecondsSince(Clock::time_point begin) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
 }
 
 void drainMessages() {
@@ -104,7 +61,7 @@ void putOnClipboard(HWND owner, UINT format, const void* data, std::size_t bytes
 }
 
 // In a child process: one open or one paste into a shown editor, then the ticks.
-int measure(const Case& item, bool paste) {
+int measure(const LargeText& item, bool paste) {
     const HWND host = CreateWindowExW(0, L"STATIC", L"bench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,
                                       400, nullptr, nullptr, nullptr, nullptr);
     const HWND edit =
@@ -147,33 +104,14 @@ int measure(const Case& item, bool paste) {
     if (paste) {
         SendMessageW(edit, WM_PASTE, 0, 0);
     } else {
-        auto result = document::readDocumentFile(item.file);
-        // As the open command does: what the editor cannot show is refused before it is touched.
-        if (const auto* failure = std::get_if<document::Failure>(&result))
-            refused = failure->message;
-        else if (auto tooMuch = document::checkFitsEditor(std::get<document::Document>(result), "bench"))
-            refused = tooMuch->message;
-        else
-            editor.setDocument(std::get<document::Document>(result));
+        refused = testing::openAsTheProgramDoes(item, editor);
     }
     drainMessages();
     UpdateWindow(edit);
-    const double answered = millisecondsSince(begin);
+    const double answered = testing::millisecondsSince(begin);
     const std::size_t peak = peakBytes() - before;
 
-    auto tickBegin = Clock::now();
-    testing::BenchTransfer transfer(editor);  // the start reads the whole text once
-    transfer.tick();
-    const double firstTick = millisecondsSince(tickBegin);
-    constexpr int kTicks = 10000;
-    tickBegin = Clock::now();
-    for (int i = 0; i < kTicks; ++i) transfer.tick();
-    const double perTick = millisecondsSince(tickBegin) * 1000.0 / kTicks;
-
-    std::printf("%-20s %-5s %9.0f ms %7zu MiB  first tick %8.1f ms, then %6.3f us%s%s\n", item.name.c_str(),
-                paste ? "paste" : "open", answered, peak >> 20, firstTick, perTick,
-                refused.empty() ? "" : "  refused: ", refused.c_str());
-    std::fflush(stdout);
+    testing::reportWithTicks(item, paste, answered, static_cast<long long>(peak >> 20), editor, refused);
     DestroyWindow(host);
     return 0;
 }
@@ -182,17 +120,16 @@ int measure(const Case& item, bool paste) {
 
 int main(int argc, char** argv) {
     if (!LoadLibraryW(L"Msftedit.dll")) return 1;
-    const std::vector<Case> list = cases();
+    const std::vector<LargeText> list = testing::largeTexts("quill-editor-bench-");
     if (argc == 4 && std::string(argv[1]) == "child") {
         return measure(list.at(static_cast<std::size_t>(std::atoi(argv[2]))),
                        std::string(argv[3]) == "paste");
     }
     const DWORD limitSeconds = argc > 1 ? static_cast<DWORD>(std::atoi(argv[1])) : 60;
-    makeFiles(list);
+    testing::writeLargeTexts(list);
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::printf("%-20s %-5s %12s %11s  %s\n", "text", "", "until idle", "peak mem", "ticks afterwards");
-    std::fflush(stdout);
+    testing::printLargeTextHeader();
     const std::string only = argc > 2 ? argv[2] : "";  // a part of the cases' names, to run only those
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (list[i].name.find(only) == std::string::npos) continue;
@@ -216,6 +153,6 @@ int main(int argc, char** argv) {
             CloseHandle(process.hProcess);
         }
     }
-    for (const Case& item : list) std::filesystem::remove(item.file);
+    for (const LargeText& item : list) std::filesystem::remove(item.file);
     return 0;
 }
