@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -59,10 +60,6 @@ Process::Process(const std::vector<std::string>& argv,
     setpgid(pid_, pid_);
 }
 
-Process::~Process() {
-    stop();
-}
-
 bool Process::running() {
     if (ended_) return false;
     if (waitpid(pid_, &status_, WNOHANG) == pid_) ended_ = true;
@@ -92,27 +89,11 @@ bool run(const std::vector<std::string>& argv, const std::map<std::string, std::
 }
 
 XServer::XServer(int number) : name_(":" + std::to_string(number)) {
-    const std::filesystem::path lock = "/tmp/.X" + std::to_string(number) + "-lock";
-    auto lockHolderAlive = [&] {
-        if (!std::filesystem::exists(lock)) return false;
-        std::ifstream in(lock);
-        pid_t owner = 0;
-        in >> owner;
-        if (owner > 0 && kill(owner, 0) == 0) return true;
-        // A server that died with an earlier run would keep the new one from starting.
-        std::error_code ignored;
-        std::filesystem::remove(lock, ignored);
-        std::filesystem::remove("/tmp/.X11-unix/X" + std::to_string(number), ignored);
-        return false;
-    };
-    // Another run of these tests (another build of the same tree) may hold the display: wait for it
-    // rather than test against its server.
-    const auto deadline = std::chrono::steady_clock::now() + 240s;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (lockHolderAlive()) {
-            std::this_thread::sleep_for(200ms);
-            continue;
-        }
+    // Another run of these tests (another build of the same tree) may hold the display: Xvfb then
+    // ends at once, and the next try waits for that run to finish rather than test against its server.
+    // Xvfb itself clears a lock and socket that a dead server left behind.
+    for (const auto deadline = std::chrono::steady_clock::now() + 240s;
+         std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(500ms)) {
         // Xvfb writes the display number to the pipe once it accepts connections.
         int ready[2];
         if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
@@ -124,10 +105,7 @@ XServer::XServer(int number) : name_(":" + std::to_string(number)) {
         char answer[16] = {};
         const bool started = ::poll(&poll, 1, 15000) == 1 && read(ready[0], answer, sizeof answer - 1) > 0;
         close(ready[0]);
-        if (started && server_->running()) {
-            display_ = XOpenDisplay(name_.c_str());
-            if (display_ != nullptr) return;
-        }
+        if (started && server_->running() && (display_ = XOpenDisplay(name_.c_str())) != nullptr) return;
         server_.reset();
     }
     throw std::runtime_error("Xvfb " + name_ + " did not start");
@@ -144,24 +122,22 @@ std::map<std::string, std::string> XServer::environment() const {
             {"XMODIFIERS", ""}, {"QT_QPA_PLATFORM", "xcb"}, {"WINEDEBUG", "-all"}};
 }
 
-bool XServer::windowManagerRuns() {
-    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type, &format,
-                       &count, &remaining, &data);
-    const bool present = data != nullptr && count == 1;
-    if (data != nullptr) XFree(data);
-    return present;
-}
-
 void XServer::startWindowManager() {
     auto env = environment();
     windowManager_ = std::make_unique<Process>(std::vector<std::string>{"openbox", "--sm-disable"}, env);
-    if (!waitUntil([&] { return windowManagerRuns(); }, 15s))
-        throw std::runtime_error("openbox did not start");
+    // A manager announces itself with this property on the root window.
+    const Atom check = XInternAtom(display_, "_NET_SUPPORTING_WM_CHECK", False);
+    const auto announced = [&] {
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(display_, DefaultRootWindow(display_), check, 0, 1, False, XA_WINDOW, &type,
+                           &format, &count, &remaining, &data);
+        if (data != nullptr) XFree(data);
+        return count == 1;
+    };
+    if (!waitUntil(announced, 15s)) throw std::runtime_error("openbox did not start");
 }
 
 void XServer::stopWindowManager() {
@@ -195,83 +171,39 @@ std::vector<unsigned long> XServer::keyboardMapping() {
     return result;
 }
 
-XtermReceiver::XtermReceiver(XServer& server, const std::string& title,
-                             const std::filesystem::path& directory, const std::string& geometry) {
+Receiver::Receiver(XServer& server, Kind kind, const std::string& title,
+                   const std::filesystem::path& directory, const std::string& geometry)
+    : environment_(server.environment()), kind_(kind) {
     static int counter = 0;
-    const std::string stem = "xterm" + std::to_string(++counter);
-    output_ = directory / (stem + ".txt");
-    const std::filesystem::path ready = directory / (stem + ".ready");
-    // No line editing, no echo, no flow control and no signal keys: every byte goes to cat as typed.
-    const std::string script = "stty -icanon -echo -ixon -isig -iexten; : > '" + output_.string() +
-                               "'; : > '" + ready.string() + "'; exec cat >> '" + output_.string() + "'";
-    process_ = std::make_unique<Process>(
-        std::vector<std::string>{"xterm", "-display", server.name(), "-T", title, "-u8", "-geometry",
-                                 geometry, "-xrm", "XTerm*allowTitleOps: false", "-e", "sh", "-c", script},
-        server.environment());
-    if (!waitUntil([&] { return std::filesystem::exists(ready); }, 15s)) {
-        throw std::runtime_error("xterm did not start");
+    output_ = std::filesystem::absolute(directory / ("receiver" + std::to_string(++counter) + ".txt"));
+    // The practice clients open their record file just before they make their window.
+    std::filesystem::path ready = output_;
+    std::vector<std::string> argv{QUILL_PRACTICE_CLIENT, "--record", output_.string(), "--title", title};
+    if (kind == Xterm) {
+        ready.replace_extension(".ready");
+        // No line editing, no echo, no flow control and no signal keys: every byte goes to cat as typed.
+        const std::string script = "stty -icanon -echo -ixon -isig -iexten; : > '" + output_.string() +
+                                   "'; : > '" + ready.string() + "'; exec cat >> '" + output_.string() + "'";
+        argv = {"xterm", "-display",  server.name(), "-T",   title,
+                "-u8",   "-geometry", geometry,      "-xrm", "XTerm*allowTitleOps: false",
+                "-e",    "sh",        "-c",          script};
+    } else if (kind == WinePractice) {
+        environment_["WINEPREFIX"] = QUILL_WINE_PREFIX;
+        environment_["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
+        std::string record = "Z:" + output_.string();
+        std::replace(record.begin(), record.end(), '/', '\\');
+        argv = {"wine", QUILL_WINE_RECEIVER, "--record", record, "--title", title};
+    }
+    process_ = std::make_unique<Process>(argv, environment_);
+    if (!waitUntil([&] { return std::filesystem::exists(ready); }, 60s)) {
+        throw std::runtime_error(title + ": the receiver did not start");
     }
 }
 
-QtReceiver::QtReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory) {
-    static int counter = 0;
-    const std::string stem = "qt" + std::to_string(++counter);
-    output_ = directory / (stem + ".txt");
-    const std::filesystem::path ready = directory / (stem + ".ready");
-    process_ = std::make_unique<Process>(
-        std::vector<std::string>{QUILL_QT_RECEIVER, title, output_.string(), ready.string()},
-        server.environment());
-    if (!waitUntil([&] { return std::filesystem::exists(ready); }, 20s)) {
-        throw std::runtime_error("the Qt receiver did not start");
-    }
-}
-
-namespace {
-std::string windowsPath(const std::filesystem::path& path) {
-    std::string text = "Z:" + std::filesystem::absolute(path).string();
-    for (char& c : text) {
-        if (c == '/') c = '\\';
-    }
-    return text;
-}
-}  // namespace
-
-std::map<std::string, std::string> WineReceiver::wineEnvironment(const XServer& server) {
-    auto environment = server.environment();
-    environment["WINEPREFIX"] = QUILL_WINE_PREFIX;
-    environment["WINEDLLOVERRIDES"] = "mscoree,mshtml=";
-    return environment;
-}
-
-WineReceiver::WineReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory)
-    : environment_(wineEnvironment(server)) {
-    static int counter = 0;
-    const std::string stem = "wine" + std::to_string(++counter);
-    output_ = directory / (stem + ".txt");
-    process_ = std::make_unique<Process>(std::vector<std::string>{"wine", QUILL_WINE_RECEIVER, "--record",
-                                                                  windowsPath(output_), "--title", title},
-                                         environment_);
-    // The record file is opened just before the window is made; the tests wait for the window.
-    if (!waitUntil([&] { return std::filesystem::exists(output_); }, 60s)) {
-        throw std::runtime_error("the Wine receiver did not start");
-    }
-}
-
-WineReceiver::~WineReceiver() {
+Receiver::~Receiver() {
     process_.reset();
     // The wine server of the prefix outlives its programs for a while; end it with the receiver.
-    run({"wineserver", "-k"}, environment_);
-}
-
-TempDirectory::TempDirectory(const std::string& name)
-    : path_(std::filesystem::path(QUILL_X11_TEST_DIR) / (name + "-" + std::to_string(getpid()))) {
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-}
-
-TempDirectory::~TempDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    if (kind_ == WinePractice) run({"wineserver", "-k"}, environment_);
 }
 
 }  // namespace quill::x11test

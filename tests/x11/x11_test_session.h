@@ -29,11 +29,10 @@ std::string waitForFile(const std::filesystem::path& path, std::size_t bytes,
 class Process {
   public:
     Process(const std::vector<std::string>& argv, const std::map<std::string, std::string>& environment = {});
-    ~Process();
+    ~Process() { stop(); }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    pid_t pid() const { return pid_; }
     bool running();
     // Waits for the program to end by itself; its exit code, or -1.
     int wait(std::chrono::milliseconds timeout = 30s);
@@ -60,7 +59,6 @@ class XServer {
 
     void startWindowManager();
     void stopWindowManager();
-    bool windowManagerRuns();
     // Loads a keyboard layout ("us", "de", "us,ru"); false when it did not take.
     bool setLayout(const std::string& layout);
     // The keysym the server's map puts at level one of `keycode` in the current group.
@@ -74,53 +72,22 @@ class XServer {
     Display* display_ = nullptr;
 };
 
-// xterm running `cat` into a file, with a fixed title.
-class XtermReceiver {
+// A window that records what it takes to `output()`, under `title`: xterm running `cat`, the practice
+// client (`--record`), or the Windows practice client (QuillpostPractice.exe) under Wine in the
+// prefix the test run made.
+class Receiver {
   public:
-    XtermReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory,
-                  const std::string& geometry = "80x24+40+40");
+    enum Kind { Xterm, Practice, WinePractice };
+    Receiver(XServer& server, Kind kind, const std::string& title, const std::filesystem::path& directory,
+             const std::string& geometry = "80x24+40+40");
+    ~Receiver();
     const std::filesystem::path& output() const { return output_; }
-    Process& process() { return *process_; }
-
-  private:
-    std::filesystem::path output_;
-    std::unique_ptr<Process> process_;
-};
-
-// The Qt test window (qt_receiver): a plain-text editor writing its text to a file.
-class QtReceiver {
-  public:
-    QtReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory);
-    const std::filesystem::path& output() const { return output_; }
-
-  private:
-    std::filesystem::path output_;
-    std::unique_ptr<Process> process_;
-};
-
-// The Windows practice client (QuillpostPractice.exe --record) under Wine, in the prefix the test run made.
-class WineReceiver {
-  public:
-    WineReceiver(XServer& server, const std::string& title, const std::filesystem::path& directory);
-    ~WineReceiver();
-    const std::filesystem::path& output() const { return output_; }
-    static std::map<std::string, std::string> wineEnvironment(const XServer& server);
 
   private:
     std::filesystem::path output_;
     std::unique_ptr<Process> process_;
     std::map<std::string, std::string> environment_;
-};
-
-// A fresh directory for one test's files, removed afterwards.
-class TempDirectory {
-  public:
-    explicit TempDirectory(const std::string& name);
-    ~TempDirectory();
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
+    Kind kind_;
 };
 
 }  // namespace quill::x11test

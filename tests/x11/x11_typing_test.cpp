@@ -1,4 +1,5 @@
-// Typing into xterm with no window manager: US and German layouts, the acceptance text.
+// Typing with no window manager: the German layout, held modifiers, a second group, temporary key
+// bindings, characters without a keysym, clients answering pings or not.
 // gtest first: Xlib defines None, Bool and Status as macros.
 // clang-format off
 #include "x11_test_helpers.h"
@@ -18,61 +19,40 @@ namespace {
 
 constexpr const char* kTitle = "Ultima Online - Xterm";
 
-class TypingWithoutManager : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { server = new XServer(91); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
-    void SetUp() override {
-        ASSERT_TRUE(server->setLayout("us"));
-        std::string error;
-        windows = platform::x11::X11WindowSystem::open(server->name().c_str(), &error);
-        ASSERT_TRUE(windows) << error;
-    }
-    void TearDown() override { windows.reset(); }
+using TypingWithoutManager = OnServer<91>;
 
-    static XServer* server;
-    TempDirectory directory{"typing"};
-    std::unique_ptr<platform::x11::X11WindowSystem> windows;
-};
-XServer* TypingWithoutManager::server = nullptr;
-
-TEST_F(TypingWithoutManager, AcceptanceTextArrivesExactlyOnUsLayout) {
-    XtermReceiver xterm(*server, kTitle, directory.path());
-    const auto window = waitForWindow(*windows, kTitle);
-    ASSERT_NE(window, platform::kNoWindow);
-    ASSERT_TRUE(activateAndWait(*windows, window));
-    typeText(*windows, testing::kAcceptanceText);
-    EXPECT_EQ(waitForFile(xterm.output(), testing::kAcceptanceText.size()), testing::kAcceptanceText);
-}
-
+// The German layout's dead keys and AltGr levels, into xterm and into a Qt window (the practice client),
+// which read the keyboard map each in their own way.
 TEST_F(TypingWithoutManager, AcceptanceTextArrivesExactlyOnGermanLayout) {
     ASSERT_TRUE(server->setLayout("de"));
     // The key right of T carries z on a German keyboard, y on a US one.
     ASSERT_EQ(server->keysymAt(29), static_cast<unsigned long>(XK_z));
-    ASSERT_EQ(server->keysymAt(49), static_cast<unsigned long>(XK_dead_circumflex));
-    XtermReceiver xterm(*server, kTitle, directory.path());
-    const auto window = waitForWindow(*windows, kTitle);
-    ASSERT_TRUE(activateAndWait(*windows, window));
-    typeText(*windows, testing::kAcceptanceText);
-    EXPECT_EQ(waitForFile(xterm.output(), testing::kAcceptanceText.size()), testing::kAcceptanceText);
+    for (const auto kind : {Receiver::Xterm, Receiver::Practice}) {
+        if (kind == Receiver::Practice) QUILL_REQUIRE_RECEIVER(QUILL_PRACTICE_CLIENT);
+        const std::string title = kind == Receiver::Xterm ? "Ultima Online - XTerm" : "Ultima Online - Qt";
+        SCOPED_TRACE(title);
+        Receiver receiver(*server, kind, title, directory);
+        ASSERT_TRUE(activateAndWait(*windows, waitForWindow(*windows, title)));
+        typeText(*windows, testing::kAcceptanceText);
+        EXPECT_EQ(waitForFile(receiver.output(), testing::kAcceptanceText.size()), testing::kAcceptanceText);
+    }
 }
 
-TEST_F(TypingWithoutManager, HeldShiftAndCapsLockDoNotChangeTheTextAndStayAsTheUserLeftThem) {
-    XtermReceiver xterm(*server, kTitle, directory.path());
+// One xterm on the US layout: characters without a keysym are refused; Caps Lock and a Shift held by
+// the user change no character and stay as they were; keys bound for the moment are undone once
+// typing pauses, and when the connection ends.
+TEST_F(TypingWithoutManager, ModifiersAndTheKeyboardMapStayAsTheUserHadThem) {
+    Receiver xterm(*server, Receiver::Xterm, kTitle, directory);
     ASSERT_TRUE(activateAndWait(*windows, waitForWindow(*windows, kTitle)));
-    Display* display = server->display();
+    for (char32_t character : {U'\x01', U'\x1b', U'\x7f', U'\x85', char32_t{0xD800}, char32_t{0x110000}}) {
+        EXPECT_FALSE(windows->sendCharacter(character)) << static_cast<unsigned>(character);
+    }
+    const auto before = server->keyboardMapping();
     const KeyCode shift = XKeysymToKeycode(display, XK_Shift_L);
     XkbLockModifiers(display, XkbUseCoreKbd, LockMask, LockMask);
     XTestFakeKeyEvent(display, shift, True, CurrentTime);
     XSync(display, False);
-
-    const std::string text = "aB1 äÄ€ ^x\tZ\n";
-    typeText(*windows, text);
-    EXPECT_EQ(waitForFile(xterm.output(), text.size()), text);
-
+    typeText(*windows, "aB1 äÄ€ ^x\tZ\n");
     XkbStateRec state{};
     XkbGetState(display, XkbUseCoreKbd, &state);
     EXPECT_EQ(state.locked_mods & LockMask, static_cast<unsigned>(LockMask));
@@ -82,94 +62,68 @@ TEST_F(TypingWithoutManager, HeldShiftAndCapsLockDoNotChangeTheTextAndStayAsTheU
     XTestFakeKeyEvent(display, shift, False, CurrentTime);
     XkbLockModifiers(display, XkbUseCoreKbd, LockMask, 0);
     XSync(display, False);
+
+    EXPECT_NE(server->keyboardMapping(), before);
+    std::this_thread::sleep_for(platform::x11::Keyboard::kRestoreAfterIdle + 100ms);
+    typeText(*windows, "a");
+    EXPECT_EQ(server->keyboardMapping(), before);
+    typeText(*windows, "жΩ");
+    EXPECT_NE(server->keyboardMapping(), before);
+    windows.reset();
+    EXPECT_EQ(server->keyboardMapping(), before);
+    const std::string typed = "aB1 äÄ€ ^x\tZ\naжΩ";
+    EXPECT_EQ(waitForFile(xterm.output(), typed.size()), typed);
 }
 
 TEST_F(TypingWithoutManager, CharactersOfASecondGroupAreTypedAndTheGroupIsRestored) {
     ASSERT_TRUE(server->setLayout("us,ru"));
-    XtermReceiver xterm(*server, kTitle, directory.path());
+    Receiver xterm(*server, Receiver::Xterm, kTitle, directory);
     ASSERT_TRUE(activateAndWait(*windows, waitForWindow(*windows, kTitle)));
     const std::string text = "Съешь abc Ж!";
     typeText(*windows, text);
     EXPECT_EQ(waitForFile(xterm.output(), text.size()), text);
     XkbStateRec state{};
-    XkbGetState(server->display(), XkbUseCoreKbd, &state);
+    XkbGetState(display, XkbUseCoreKbd, &state);
     EXPECT_EQ(state.group, 0);
-}
-
-TEST_F(TypingWithoutManager, TemporaryBindingsAreUndoneWhenIdleAndAtTheEnd) {
-    XtermReceiver xterm(*server, kTitle, directory.path());
-    ASSERT_TRUE(activateAndWait(*windows, waitForWindow(*windows, kTitle)));
-    const auto before = server->keyboardMapping();
-    typeText(*windows, "€Ω");
-    EXPECT_NE(server->keyboardMapping(), before);
-    std::this_thread::sleep_for(platform::x11::Keyboard::kRestoreAfterIdle + 100ms);
-    typeText(*windows, "a");
-    EXPECT_EQ(server->keyboardMapping(), before);
-
-    typeText(*windows, "жÄ^");
-    EXPECT_NE(server->keyboardMapping(), before);
-    windows.reset();
-    EXPECT_EQ(server->keyboardMapping(), before);
-    const std::string typed = "€ΩaжÄ^";
-    EXPECT_EQ(waitForFile(xterm.output(), typed.size()), typed);
-}
-
-TEST_F(TypingWithoutManager, CharactersWithoutAKeysymAreRefusedAndNothingIsTyped) {
-    XtermReceiver xterm(*server, kTitle, directory.path());
-    ASSERT_TRUE(activateAndWait(*windows, waitForWindow(*windows, kTitle)));
-    for (char32_t character : {U'\x01', U'\x1b', U'\x7f', U'\x85', char32_t{0xD800}, char32_t{0x110000}}) {
-        EXPECT_FALSE(windows->sendCharacter(character)) << static_cast<unsigned>(character);
-    }
-    ASSERT_TRUE(windows->sendCharacter(U'z'));
-    EXPECT_EQ(waitForFile(xterm.output(), 1), "z");
 }
 
 // A top-level window of its own connection that says it answers _NET_WM_PING, and does so only
 // while `answering` is set; it counts the pings it gets.
-class PingedWindow {
-  public:
-    explicit PingedWindow(const XServer& server) : display_(XOpenDisplay(server.name().c_str())) {
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 10, 10, 200, 100, 0, 0, 0);
-        Atom ping = XInternAtom(display_, "_NET_WM_PING", False);
-        XSetWMProtocols(display_, window_, &ping, 1);
-        XSelectInput(display_, window_, StructureNotifyMask);
-        XMapWindow(display_, window_);
-        for (XEvent event; XWindowEvent(display_, window_, StructureNotifyMask, &event), event.type != MapNotify;) {
+struct PingedWindow {
+    explicit PingedWindow(const XServer& server) : display(XOpenDisplay(server.name().c_str())) {
+        const Window window =
+            XCreateSimpleWindow(display, DefaultRootWindow(display), 10, 10, 200, 100, 0, 0, 0);
+        Atom ping = XInternAtom(display, "_NET_WM_PING", False);
+        XSetWMProtocols(display, window, &ping, 1);
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        for (XEvent event;
+             XWindowEvent(display, window, StructureNotifyMask, &event), event.type != MapNotify;) {
         }
-        XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-        XSync(display_, False);
-        thread_ = std::thread([this] { answerPings(); });
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+        XSync(display, False);
+        thread = std::thread([this] {
+            for (XEvent event; !stop;) {
+                if (!XCheckTypedEvent(display, ClientMessage, &event)) {
+                    std::this_thread::sleep_for(1ms);
+                } else if (++pings, answering) {
+                    event.xclient.window = DefaultRootWindow(display);
+                    XSendEvent(display, event.xclient.window, False,
+                               SubstructureNotifyMask | SubstructureRedirectMask, &event);
+                    XFlush(display);
+                }
+            }
+        });
     }
     ~PingedWindow() {
-        stop_ = true;
-        thread_.join();
-        XCloseDisplay(display_);
+        stop = true;
+        thread.join();
+        XCloseDisplay(display);
     }
-    std::atomic<bool> answering{false};
+    Display* display;
+    std::atomic<bool> answering{false}, stop{false};
     std::atomic<int> pings{0};
-
-  private:
-    void answerPings() {
-        const Window root = DefaultRootWindow(display_);
-        while (!stop_) {
-            if (XPending(display_) == 0) {
-                std::this_thread::sleep_for(1ms);
-                continue;
-            }
-            XEvent event;
-            XNextEvent(display_, &event);
-            if (event.type != ClientMessage) continue;
-            ++pings;
-            if (!answering) continue;
-            event.xclient.window = root;
-            XSendEvent(display_, root, False, SubstructureNotifyMask | SubstructureRedirectMask, &event);
-            XFlush(display_);
-        }
-    }
-    Display* display_;
-    Window window_ = None;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
+    std::thread thread;
 };
 
 // Each key waits for the client to have taken it (two pings). A client busy for a moment is
@@ -185,7 +139,8 @@ TEST_F(TypingWithoutManager, ABusyClientIsWaitedForAgainAndASilentOneIsGivenUp) 
     ASSERT_TRUE(waitUntil([&] { return client.pings == 3; }, 1s)) << client.pings;
 
     client.answering = false;
-    for (int i = 0; i < Keyboard::kUnansweredPingsBeforeGivingUp; ++i) ASSERT_TRUE(windows->sendCharacter(U'c'));
+    for (int i = 0; i < Keyboard::kUnansweredPingsBeforeGivingUp; ++i)
+        ASSERT_TRUE(windows->sendCharacter(U'c'));
     EXPECT_EQ(client.pings, 3 + Keyboard::kUnansweredPingsBeforeGivingUp);
     client.answering = true;
     const auto before = std::chrono::steady_clock::now();

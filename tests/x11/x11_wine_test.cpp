@@ -7,50 +7,33 @@ namespace {
 
 constexpr const char* kTitle = "Ultima Online - Wine";
 
-class WineClient : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        QUILL_REQUIRE_RECEIVER(QUILL_WINE_RECEIVER);
-        std::string error;
-        windows = platform::x11::X11WindowSystem::open(server.name().c_str(), &error);
-        ASSERT_TRUE(windows) << error;
+using WineClient = OnServer<93>;
+
+// Without a manager on a US layout, then under openbox on a German layout: a Wine start each.
+TEST_F(WineClient, IsFoundAndGetsTheAcceptanceTextWithoutManagerOnUsAndWithOpenboxOnGermanLayout) {
+    QUILL_REQUIRE_RECEIVER(QUILL_WINE_RECEIVER);
+    for (const bool withOpenbox : {false, true}) {
+        SCOPED_TRACE(withOpenbox ? "openbox, de" : "no manager, us");
+        if (withOpenbox) server->startWindowManager();
+        ASSERT_TRUE(server->setLayout(withOpenbox ? "de" : "us"));
+        Receiver wine(*server, Receiver::WinePractice, kTitle, directory);
+        client::ClientList clients;
+        ASSERT_TRUE(waitUntil(
+            [&] {
+                client::RefreshClientList(*windows, clients, windows->desktopWindow());
+                return clients.count() == 1;
+            },
+            30s));
+        EXPECT_EQ(clients.titles[0], kTitle);
+        EXPECT_NE(clients.processIds[0], "0");
+
+        EngineRun run(*windows, quill::testing::kAcceptanceText);
+        ASSERT_EQ(run.engine.start(clients), transfer::StartResult::Started);
+        while (run.timer.on) ASSERT_NE(run.tick(), transfer::TickResult::SendFailed);
+        EXPECT_EQ(waitForFile(wine.output(), quill::testing::kAcceptanceText.size()),
+                  quill::testing::kAcceptanceText);
+        server->stopWindowManager();
     }
-    XServer server{93};
-    TempDirectory directory{"wine"};
-    std::unique_ptr<platform::x11::X11WindowSystem> windows;
-};
-
-TEST_F(WineClient, IsFoundAndGetsTheAcceptanceTextWithOpenboxOnAGermanLayout) {
-    server.startWindowManager();
-    ASSERT_TRUE(server.setLayout("de"));
-    WineReceiver wine(server, kTitle, directory.path());
-    client::ClientList clients;
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            client::RefreshClientList(*windows, clients, windows->desktopWindow());
-            return clients.count() == 1;
-        },
-        30s));
-    EXPECT_EQ(clients.titles[0], kTitle);
-    EXPECT_NE(clients.processIds[0], "0");
-
-    EngineRun run(*windows, quill::testing::kAcceptanceText);
-    ASSERT_EQ(run.engine.start(clients), transfer::StartResult::Started);
-    while (run.timer.on) ASSERT_NE(run.tick(), transfer::TickResult::SendFailed);
-    EXPECT_EQ(waitForFile(wine.output(), quill::testing::kAcceptanceText.size()),
-              quill::testing::kAcceptanceText);
-}
-
-TEST_F(WineClient, GetsTheAcceptanceTextWithoutManagerOnAUsLayout) {
-    ASSERT_TRUE(server.setLayout("us"));
-    WineReceiver wine(server, kTitle, directory.path());
-    const auto window = waitForWindow(*windows, kTitle);
-    ASSERT_NE(window, platform::kNoWindow);
-    EngineRun run(*windows, quill::testing::kAcceptanceText);
-    ASSERT_EQ(run.start(kTitle), transfer::StartResult::Started);
-    while (run.timer.on) ASSERT_NE(run.tick(), transfer::TickResult::SendFailed);
-    EXPECT_EQ(waitForFile(wine.output(), quill::testing::kAcceptanceText.size()),
-              quill::testing::kAcceptanceText);
 }
 
 }  // namespace
