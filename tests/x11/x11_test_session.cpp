@@ -90,8 +90,8 @@ bool run(const std::vector<std::string>& argv, const std::map<std::string, std::
 
 XServer::XServer(int number) : name_(":" + std::to_string(number)) {
     // Another run of these tests (another build of the same tree) may hold the display: Xvfb then
-    // ends at once, and the next try waits for that run to finish rather than test against its server.
-    // Xvfb itself clears a lock and socket that a dead server left behind.
+    // cannot listen and ends at once, and the next try waits for that run to finish rather than test
+    // against its server. A socket or lock file that a dead server left behind does not stop it.
     for (const auto deadline = std::chrono::steady_clock::now() + 240s;
          std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(500ms)) {
         // Xvfb writes the display number to the pipe once it accepts connections.
