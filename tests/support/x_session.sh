@@ -1,18 +1,14 @@
 # Sourced by the scripts that run programs on an X server of their own.
 # Every process started through here (or added to `pids`) is ended, newest first, when the script
-# exits; a script with more to clean up defines `extra_cleanup`, which runs first.
+# exits; a script with more to clean up defines `extra_cleanup`, which runs first (after a Wayland
+# compositor's `compositor_stop`).
 
 pids=()
 x_session_cleanup() {
   local i
+  if declare -F compositor_stop >/dev/null; then compositor_stop; fi
   if declare -F extra_cleanup >/dev/null; then extra_cleanup; fi
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null; done
-  # What has not ended after 5 seconds (a compositor stuck on its XWayland) is killed.
-  for _ in $(seq 50); do
-    kill -0 "${pids[@]}" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -KILL "${pids[@]}" 2>/dev/null
   wait 2>/dev/null
 }
 trap x_session_cleanup EXIT

@@ -2,7 +2,8 @@
 # compositor with XWayland.
 #
 # start_compositor NAME SOCKET DIR: starts mutter, kwin or sway headless on the Wayland socket
-# SOCKET (sway picks its own name), its files (runtime directory, log) in DIR, and returns once its XWayland server answers.
+# SOCKET (sway picks its own name), its files (runtime directory, log) in DIR, and returns once its
+# XWayland server answers. XWayland takes the first free display number.
 # Exports WAYLAND_DISPLAY and XDG_RUNTIME_DIR for native Wayland programs, and DISPLAY and
 # XAUTHORITY for X11 programs; compositor_version says what runs. Prints the compositor's log and
 # returns 1 when it or its XWayland does not come up within 60 seconds.
@@ -11,7 +12,7 @@
 compositor_user=quilltest
 
 start_compositor() {
-  local name=$1 socket=$2 dir=$3 log=$3/$1.log run=$3/run runas=() xwayland="" arg previous
+  local name=$1 socket=$2 dir=$3 log=$3/$1.log run=$3/run xwayland="" arg previous
   mkdir -p "$run" /tmp/.X11-unix
   chmod 700 "$run"
   chmod 1777 /tmp/.X11-unix 2>/dev/null
@@ -39,7 +40,8 @@ start_compositor() {
     # Windows asking to be activated (a pager's request through _NET_ACTIVE_WINDOW) get the focus.
     printf '%s\n' 'output HEADLESS-1 resolution 1280x1024' 'xwayland force' \
       'focus_on_window_activation focus' >"$dir/sway.conf"
-    setpriv --reuid="$compositor_user" --regid="$compositor_user" --init-groups env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$run" \
+    setpriv --reuid="$compositor_user" --regid="$compositor_user" --init-groups \
+      env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$run" \
       WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
       sway -c "$dir/sway.conf" >"$log" 2>&1 &
     ;;
@@ -48,7 +50,7 @@ start_compositor() {
     return 1
     ;;
   esac
-  compositor_pid=$!
+  compositor_pid=$! compositor_run=$run compositor_dir=$dir
   pids+=("$compositor_pid")
   for _ in $(seq 600); do
     kill -0 "$compositor_pid" 2>/dev/null || break
@@ -73,7 +75,6 @@ start_compositor() {
         [ "$name" = sway ] && runuser -u "$compositor_user" -- env DISPLAY="$DISPLAY" \
           xhost +si:localuser:root >/dev/null 2>&1 || true
         if timeout 5 xdpyinfo >/dev/null 2>&1; then
-          pids+=("$xwayland")
           return 0
         fi
       fi
@@ -83,6 +84,27 @@ start_compositor() {
   echo "$name with XWayland did not start (DISPLAY=${DISPLAY:-none}):" >&2
   sed 's/^/  /' "$log" >&2
   return 1
+}
+
+# compositor_stop: ends the compositor and its XWayland; what has not ended after 5 seconds (a
+# compositor waiting on its XWayland) is killed. Only processes still carrying the compositor's
+# runtime directory are signalled: process ids are soon used again.
+compositor_stop() {
+  local pid
+  [ -n "${compositor_run:-}" ] || return 0
+  # The compositor first: its XWayland ends with it (sway would start a new one for the old).
+  for pid in "${compositor_pid:-}" $(compositor_xwayland "$compositor_run"); do
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "XDG_RUNTIME_DIR=$compositor_run" || continue
+    kill "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do
+      kill -0 "$pid" 2>/dev/null || continue 2
+      sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+  done
+  # wlroots starts XWayland through a process of its own that waits for it: it would stay behind.
+  pkill -KILL -u "$compositor_user" -f -- "-c $compositor_dir/sway.conf\$" 2>/dev/null || true
+  return 0
 }
 
 # start_session_bus DIR: a D-Bus session bus of its own for the compositor and the programs.
@@ -102,7 +124,7 @@ start_session_bus() {
 compositor_xwayland() {
   local pid
   for pid in $(pgrep -x Xwayland); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$1"; then
+    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "XDG_RUNTIME_DIR=$1"; then
       echo "$pid"
       return 0
     fi

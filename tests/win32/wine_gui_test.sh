@@ -28,6 +28,7 @@ cleanup() {
         wine reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1 9>&- || true
     fi
     wineserver -k 9>&- 2>/dev/null || true
+    if declare -F compositor_stop >/dev/null; then compositor_stop; fi
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
     for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     exit $status
