@@ -13,7 +13,7 @@ namespace quill::app {
 
 // Text1: the rich-text editor. plainText() has CR LF between lines.
 class EditorControl : public transfer::TextSource {
-public:
+  public:
     virtual void clear() = 0;
     // Replaces the content with a loaded document, keeping its formatting where the editor can.
     virtual void setDocument(const document::Document& document) = 0;
@@ -21,14 +21,14 @@ public:
 
 // Label1.
 class LabelControl {
-public:
+  public:
     virtual ~LabelControl() = default;
     virtual void setCaption(const std::string& caption) = 0;
 };
 
 // Slider1.
 class SliderControl {
-public:
+  public:
     virtual ~SliderControl() = default;
     virtual int value() const = 0;
 };
@@ -38,7 +38,7 @@ using TimerControl = transfer::PacingTimer;
 
 // Message boxes with an OK button and no icon.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     virtual void show(const std::string& text, const std::string& title) = 0;
 };
@@ -47,12 +47,12 @@ public:
 struct FileDialogRequest {
     std::string title;
     std::filesystem::path initialDirectory;
-    std::string filter;  // "description|pattern|description|pattern..."
+    std::string filter;   // "description|pattern|description|pattern..."
     int filterIndex = 1;  // 1-based, the entry preselected
 };
 
 class FileDialog {
-public:
+  public:
     virtual ~FileDialog() = default;
     virtual std::optional<std::filesystem::path> showOpen(const FileDialogRequest& request) = 0;
     virtual std::optional<std::filesystem::path> showSave(const FileDialogRequest& request) = 0;
@@ -60,14 +60,14 @@ public:
 
 // frmAbout as the main window sees it: shown modeless, created on first use, at most one.
 class AboutDialogHost {
-public:
+  public:
     virtual ~AboutDialogHost() = default;
     virtual void showAbout() = 0;
 };
 
 // What the handlers need from the running program.
 class ProgramServices {
-public:
+  public:
     virtual ~ProgramServices() = default;
     // Ends the process at once: no closing events, nothing saved.
     virtual void endProgram() = 0;

@@ -19,14 +19,33 @@ struct Rgb {
 inline constexpr Rgb kWindowGrey{192, 192, 192};
 
 // Converts twips to pixels at the given DPI, rounding to the nearest pixel.
-constexpr int twipsToPixels(int twips, int dpi = 96) { return (twips * dpi + 720) / 1440; }
+constexpr int twipsToPixels(int twips, int dpi = 96) {
+    return (twips * dpi + 720) / 1440;
+}
 
 enum class ControlKind { Frame, PushButton, ListBox, RichEdit, Label, Slider };
 
 enum class ControlId {
-    Frame1, Command1, Command2, Command3, Command4, List1_0, List1_1, List1_2, Text1, Frame2, Label1, Slider1,
+    Frame1,
+    Command1,
+    Command2,
+    Command3,
+    Command4,
+    List1_0,
+    List1_1,
+    List1_2,
+    Text1,
+    Frame2,
+    Label1,
+    Slider1,
     // About dialog
-    cmdOK, picIcon, lblDescription, lblDisclaimer, lblTitle, lblVersion, lContact,
+    cmdOK,
+    picIcon,
+    lblDescription,
+    lblDisclaimer,
+    lblTitle,
+    lblVersion,
+    lContact,
 };
 
 struct Control {

@@ -76,18 +76,34 @@ void FrmMainLogic::Slider1_Change() {
     controls_.timer1.setInterval(transfer::delayInterval(controls_.slider1.value()));
 }
 
-void FrmMainLogic::clearEditor() { controls_.text1.clear(); }
+void FrmMainLogic::clearEditor() {
+    controls_.text1.clear();
+}
 
-void FrmMainLogic::Command2_Click() { clearEditor(); }
-void FrmMainLogic::mnu_datei_neu_Click() { clearEditor(); }
+void FrmMainLogic::Command2_Click() {
+    clearEditor();
+}
+void FrmMainLogic::mnu_datei_neu_Click() {
+    clearEditor();
+}
 
-void FrmMainLogic::Command3_Click() { controls_.program.endProgram(); }
-void FrmMainLogic::mnu_datei_beenden_Click() { controls_.program.endProgram(); }
+void FrmMainLogic::Command3_Click() {
+    controls_.program.endProgram();
+}
+void FrmMainLogic::mnu_datei_beenden_Click() {
+    controls_.program.endProgram();
+}
 
-void FrmMainLogic::Command4_Click() { controls_.about.showAbout(); }
-void FrmMainLogic::mnu_info_Click() { controls_.about.showAbout(); }
+void FrmMainLogic::Command4_Click() {
+    controls_.about.showAbout();
+}
+void FrmMainLogic::mnu_info_Click() {
+    controls_.about.showAbout();
+}
 
-void FrmMainLogic::mnu_features_Click() { controls_.messages.show(kFeaturesText, kFeaturesTitle); }
+void FrmMainLogic::mnu_features_Click() {
+    controls_.messages.show(kFeaturesText, kFeaturesTitle);
+}
 
 FileDialogRequest FrmMainLogic::fileDialogRequest(const char* title) const {
     return FileDialogRequest{title, controls_.program.applicationDirectory(), kFileFilter, 1};

@@ -37,7 +37,7 @@ struct MainWindowControls {
 };
 
 class FrmMainLogic {
-public:
+  public:
     FrmMainLogic(platform::WindowSystem& windows, MainWindowControls controls,
                  document::SaveEncoding saveEncoding = {});
 
@@ -64,7 +64,7 @@ public:
     const client::ClientList& List1() const { return clients_; }
     const transfer::TransferEngine& transfer() const { return engine_; }
 
-private:
+  private:
     void clearEditor();
     FileDialogRequest fileDialogRequest(const char* title) const;
 

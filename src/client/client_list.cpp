@@ -5,7 +5,9 @@
 
 namespace quill::client {
 
-bool isClientTitle(std::string_view title) { return title.substr(0, kClientTitlePrefix.size()) == kClientTitlePrefix; }
+bool isClientTitle(std::string_view title) {
+    return title.substr(0, kClientTitlePrefix.size()) == kClientTitlePrefix;
+}
 
 void ClientList::clear() {
     handles.clear();
@@ -32,7 +34,8 @@ void GetWindowInfo(platform::WindowSystem& windows, ClientList& clients, platfor
     clients.processIds.push_back(std::to_string(windows.windowProcessId(hwnd)));
 }
 
-void RefreshClientList(platform::WindowSystem& windows, ClientList& clients, platform::WindowHandle ownWindow) {
+void RefreshClientList(platform::WindowSystem& windows, ClientList& clients,
+                       platform::WindowHandle ownWindow) {
     clients.clear();
     GetWindowInfo(windows, clients, windows.desktopWindow());
     platform::WindowHandle current = windows.firstWindow(ownWindow);

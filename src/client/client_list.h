@@ -36,6 +36,7 @@ void GetWindowInfo(platform::WindowSystem& windows, ClientList& clients, platfor
 
 // Clears the lists and inspects the desktop window, then every top-level window from the topmost
 // one of `ownWindow`'s z-order level down to the last.
-void RefreshClientList(platform::WindowSystem& windows, ClientList& clients, platform::WindowHandle ownWindow);
+void RefreshClientList(platform::WindowSystem& windows, ClientList& clients,
+                       platform::WindowHandle ownWindow);
 
 }  // namespace quill::client

@@ -5,7 +5,9 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-bool isSurrogate(char32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+bool isSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDFFF;
+}
 
 // Decodes one UTF-8 sequence at text[i]; advances i. Invalid input yields U+FFFD and consumes one byte.
 char32_t decodeUtf8(std::string_view text, std::size_t& i, bool& valid) {
@@ -59,7 +61,9 @@ char32_t decodeUtf8(std::string_view text, std::size_t& i, bool& valid) {
     return value;
 }
 
-char32_t sanitize(char32_t c) { return (isSurrogate(c) || c > 0x10FFFF) ? kReplacement : c; }
+char32_t sanitize(char32_t c) {
+    return (isSurrogate(c) || c > 0x10FFFF) ? kReplacement : c;
+}
 
 }  // namespace
 
@@ -131,8 +135,12 @@ std::u16string utf32ToUtf16(std::u32string_view text) {
     return out;
 }
 
-std::u16string utf8ToUtf16(std::string_view text) { return utf32ToUtf16(utf8ToUtf32(text)); }
-std::string utf16ToUtf8(std::u16string_view text) { return utf32ToUtf8(utf16ToUtf32(text)); }
+std::u16string utf8ToUtf16(std::string_view text) {
+    return utf32ToUtf16(utf8ToUtf32(text));
+}
+std::string utf16ToUtf8(std::u16string_view text) {
+    return utf32ToUtf8(utf16ToUtf32(text));
+}
 
 bool isValidUtf8(std::string_view bytes) {
     bool valid = true;

@@ -45,7 +45,7 @@ struct WindowPlacement {
 };
 
 class WindowSystem {
-public:
+  public:
     virtual ~WindowSystem() = default;
 
     // The desktop (root) window.

@@ -12,7 +12,7 @@ namespace quill::transfer {
 // The editor as the engine sees it: its plain text (lines separated by CR LF) and a counter that
 // changes whenever the content changes, so the text is read again only after an edit.
 class TextSource {
-public:
+  public:
     virtual ~TextSource() = default;
     virtual std::u16string plainText() const = 0;
     virtual std::uint64_t revision() const = 0;
@@ -20,7 +20,7 @@ public:
 
 // The pacing timer. Enabled means a transfer is running.
 class PacingTimer {
-public:
+  public:
     virtual ~PacingTimer() = default;
     virtual bool enabled() const = 0;
     virtual void setEnabled(bool enabled) = 0;
@@ -43,7 +43,7 @@ enum class TickResult {
 };
 
 class TransferEngine {
-public:
+  public:
     TransferEngine(platform::WindowSystem& windows, const TextSource& text, PacingTimer& timer);
 
     // Finds the first recorded client, activates it and (re)starts at the first character.
@@ -63,7 +63,7 @@ public:
     // 1-based position of the next character to send; 0 before the first start.
     std::int64_t TransferPos = 0;
 
-private:
+  private:
     void refreshText();
 
     platform::WindowSystem& windows_;

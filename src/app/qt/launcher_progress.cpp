@@ -10,7 +10,8 @@ namespace quill::qt {
 LauncherProgress::LauncherProgress(QDBusConnection bus, const QString& desktopFile)
     : bus_(std::move(bus)),
       appUri_(QStringLiteral("application://") + desktopFile),
-      objectPath_(QStringLiteral("/org/quillpost/launcherentry/%1").arg(QCoreApplication::applicationPid())) {}
+      objectPath_(QStringLiteral("/org/quillpost/launcherentry/%1").arg(QCoreApplication::applicationPid())) {
+}
 
 void LauncherProgress::show(const transfer::TransferProgress& progress) {
     const bool visible = progress.state != transfer::TransferProgress::State::None;

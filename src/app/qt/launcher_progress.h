@@ -11,7 +11,7 @@
 namespace quill::qt {
 
 class LauncherProgress {
-public:
+  public:
     // `desktopFile` names the program's .desktop file, which the task bar matches the button by.
     explicit LauncherProgress(QDBusConnection bus = QDBusConnection::sessionBus(),
                               const QString& desktopFile = QStringLiteral("quillpost.desktop"));
@@ -22,7 +22,7 @@ public:
 
     static QString interfaceName() { return QStringLiteral("com.canonical.Unity.LauncherEntry"); }
 
-private:
+  private:
     QDBusConnection bus_;
     QString appUri_;
     QString objectPath_;

@@ -218,7 +218,9 @@ void FrmMain::connectHandlers() {
     }
 }
 
-void FrmMain::showProgress() { launcher_.show(transfer::progressOf(logic_->transfer())); }
+void FrmMain::showProgress() {
+    launcher_.show(transfer::progressOf(logic_->transfer()));
+}
 
 void FrmMain::loadAndShow() {
     // The native window exists from here on, so the scan can start from its place in the z-order.

@@ -367,7 +367,8 @@ void MainWindow::onCommand(int id, int notification) {
     }
     const auto items = layout::mainMenu();
     if (id >= QUILL_FIRST_MENU_ID && id < menuIdAt(items.size())) {
-        if (const Handler handler = handlerFor(items[static_cast<std::size_t>(id - QUILL_FIRST_MENU_ID)].name))
+        if (const Handler handler =
+                handlerFor(items[static_cast<std::size_t>(id - QUILL_FIRST_MENU_ID)].name))
             (logic_.get()->*handler)();
     }
 }
