@@ -61,8 +61,9 @@ void print(const char* layout, const char* sender, const Figures& figures) {
 
 int main() {
     XServer server(94);
-    TempDirectory directory("bench");
-    const std::filesystem::path textFile = directory.path() / "acceptance.txt";
+    const std::filesystem::path directory = std::filesystem::temp_directory_path() / "quill-x11-typing-bench";
+    std::filesystem::create_directories(directory);
+    const std::filesystem::path textFile = directory / "acceptance.txt";
     std::ofstream(textFile, std::ios::binary) << quill::testing::kAcceptanceText;
 
     std::printf("Acceptance text into xterm (cat > file), no pacing delay, no window manager\n");
@@ -73,7 +74,7 @@ int main() {
             std::fprintf(stderr, "setxkbmap %s failed\n", layout);
             return 1;
         }
-        XtermReceiver xterm(server, "Ultima Online - Bench", directory.path());
+        Receiver xterm(server, Receiver::Xterm, "Ultima Online - Bench", directory);
         std::string error;
         auto windows = platform::x11::X11WindowSystem::open(server.name().c_str(), &error);
         if (!windows) {
@@ -99,5 +100,6 @@ int main() {
         });
         print(layout, "xdotool type", peer);
     }
+    std::filesystem::remove_all(directory);
     return oursExact ? 0 : 2;
 }
