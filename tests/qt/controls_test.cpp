@@ -162,6 +162,7 @@ class ControlsTest : public QObject {
             typed.append(unicode::utf16ToUtf8(text));
             editor.setDocument(typed);
             const std::u16string held = editor.plainText();
+            QCOMPARE(held.front(), text.front());
             QVERIFY(!document::savePlainTextFile(file, unicode::utf16ToUtf8(held), {}));
             const auto read = document::readDocumentFile(file);
             QVERIFY(std::holds_alternative<document::Document>(read));

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QSlider>
+#include <QStringConverter>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -15,7 +16,10 @@
 namespace quill::qt {
 
 QString toQtText(const std::string& utf8) {
-    QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    // A leading U+FEFF is text here (the file's own byte-order mark is gone already): fromUtf8 would
+    // drop it.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QString text = decoder.decode(QByteArrayView(utf8.data(), static_cast<qsizetype>(utf8.size())));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
