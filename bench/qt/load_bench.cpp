@@ -51,13 +51,7 @@ int measure(const LargeText& item, bool paste) {
     QApplication::processEvents();
     qt::RichTextEditor editor(edit);
     std::string refused;
-    // As the main window does: a paste the editor cannot show is refused.
-    edit.setPasteCheck([&](const std::u16string& pasted) {
-        auto tooMuch = document::checkPasteFitsEditor(document::extentOf(editor.plainText()),
-                                                      document::extentOf(pasted));
-        if (tooMuch) refused = tooMuch->message;
-        return !tooMuch;
-    });
+    edit.setPasteCheck(testing::pasteCheckAsTheProgramDoes(editor, refused));
     if (paste) {
         // The clipboard holds the text as another program offers it: plain, and rich text also as HTML.
         auto result = document::readDocumentFile(item.file);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -69,6 +70,17 @@ inline std::string openAsTheProgramDoes(const LargeText& item, app::EditorContro
         return tooMuch->message;
     editor.setDocument(std::get<document::Document>(result));
     return {};
+}
+
+// As the main window does: a paste the editor cannot show is refused; the refusal goes to `refused`.
+inline std::function<bool(const std::u16string&)> pasteCheckAsTheProgramDoes(
+    const transfer::TextSource& editor, std::string& refused) {
+    return [&editor, &refused](const std::u16string& pasted) {
+        auto tooMuch = document::checkPasteFitsEditor(document::extentOf(editor.plainText()),
+                                                      document::extentOf(pasted));
+        if (tooMuch) refused = tooMuch->message;
+        return !tooMuch;
+    };
 }
 
 // Prints one row: the time until the window answered, the peak memory it took, and the cost of the

@@ -72,13 +72,7 @@ int measure(const LargeText& item, bool paste) {
     editor.attach(edit, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     drainMessages();
     std::string refused;
-    // As the main window does: a paste the editor cannot show is refused.
-    editor.setPasteCheck([&](const std::u16string& pasted) {
-        auto tooMuch = document::checkPasteFitsEditor(document::extentOf(editor.plainText()),
-                                                      document::extentOf(pasted));
-        if (tooMuch) refused = tooMuch->message;
-        return !tooMuch;
-    });
+    editor.setPasteCheck(testing::pasteCheckAsTheProgramDoes(editor, refused));
     if (paste) {
         // The clipboard holds the text as another program offers it: plain, or as RTF.
         std::ifstream in(item.file, std::ios::binary);
