@@ -9,7 +9,7 @@
 
 #include "core/unicode.h"
 #include "document/code_pages.h"
-#include "document/document_io.h"
+#include "document/open_document.h"
 #include "word_binary_builder.h"
 
 #if defined(__linux__)

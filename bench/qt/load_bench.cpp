@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "app/qt/qt_controls.h"
-#include "document/document_io.h"
+#include "document/open_document.h"
 #include "support/large_texts.h"
 
 namespace {

@@ -23,7 +23,7 @@
 #include <variant>
 #include <vector>
 
-#include "document/document_io.h"
+#include "document/open_document.h"
 #include "platform/win32/wide_text.h"
 #include "support/large_texts.h"
 #include "win32_controls.h"

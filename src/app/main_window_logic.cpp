@@ -5,6 +5,7 @@
 #include <utility>
 #include <variant>
 
+#include "app/editor_limits.h"
 #include "core/unicode.h"
 #include "transfer/delay.h"
 
@@ -120,7 +121,7 @@ void FrmMainLogic::mnu_datei_oeffnen_Click() {
     }
     const auto& loaded = std::get<document::Document>(result);
     // A text the editor cannot show without hanging is refused before the editor is touched.
-    if (auto failure = document::checkFitsEditor(loaded, document::displayNameOf(*path))) {
+    if (auto failure = checkFitsEditor(loaded, document::displayNameOf(*path))) {
         controls_.messages.show(failure->message, kOpenDialogTitle);
         return;
     }
@@ -128,8 +129,7 @@ void FrmMainLogic::mnu_datei_oeffnen_Click() {
 }
 
 bool FrmMainLogic::Text1_Paste(std::u16string_view pasted) {
-    const auto failure = document::checkPasteFitsEditor(document::extentOf(controls_.text1.plainText()),
-                                                        document::extentOf(pasted));
+    const auto failure = checkPasteFitsEditor(extentOf(controls_.text1.plainText()), extentOf(pasted));
     if (failure) controls_.messages.show(failure->message, kTransferTitle);
     return !failure;
 }

@@ -5,7 +5,8 @@
 
 #include "app/controls.h"
 #include "client/client_list.h"
-#include "document/document_io.h"
+#include "document/open_document.h"
+#include "document/save_document.h"
 #include "platform/window_system.h"
 #include "transfer/transfer_engine.h"
 

@@ -8,10 +8,6 @@
 namespace quill::document {
 namespace {
 
-[[noreturn]] void broken(const std::string& reason) {
-    throw ReadError(ReadError::Kind::Broken, reason);
-}
-
 constexpr std::uint32_t kEndOfDirectory = 0x06054b50;
 constexpr std::uint32_t kDirectoryEntry = 0x02014b50;
 constexpr std::uint32_t kLocalHeader = 0x04034b50;

@@ -1,4 +1,6 @@
 // Saving the editor's plain text: encoding with CR LF line breaks, and the atomic replace of the file.
+#include "document/save_document.h"
+
 #include <algorithm>
 #include <fstream>
 #include <string_view>
@@ -7,8 +9,6 @@
 #include "core/display_text.h"
 #include "core/unicode.h"
 #include "document/code_pages.h"
-#include "document/document_io.h"
-#include "document/readers.h"
 
 namespace quill::document {
 
