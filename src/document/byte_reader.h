@@ -44,5 +44,8 @@ inline std::uint32_t readU32(Bytes bytes, std::size_t offset) {
            (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
            (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
 }
+inline std::uint64_t readU64(Bytes bytes, std::size_t offset) {
+    return readU32(bytes, offset) | (std::uint64_t{readU32(bytes, offset + 4)} << 32);
+}
 
 }  // namespace quill::document
