@@ -1,8 +1,6 @@
 #include "app/main_window_logic.h"
 
-#include <array>
 #include <cstdio>
-#include <utility>
 #include <variant>
 
 #include "app/editor_limits.h"
@@ -43,7 +41,7 @@ FrmMainLogic::FrmMainLogic(platform::WindowSystem& windows, MainWindowControls c
 
 void FrmMainLogic::Form_Load(platform::WindowHandle ownWindow) {
     client::RefreshClientList(windows_, clients_, ownWindow);
-    if (clients_.count() == 0) controls_.messages.show(kNoClientText, kNoClientTitle);
+    if (clients_.empty()) controls_.messages.show(kNoClientText, kNoClientTitle);
 }
 
 void FrmMainLogic::Command1_Click() {
@@ -143,22 +141,32 @@ void FrmMainLogic::mnu_datei_speichern_Click() {
     }
 }
 
-Handler handlerFor(std::string_view controlName) {
-    static constexpr std::array<std::pair<std::string_view, Handler>, 10> kHandlers{{
-        {"Command1", &FrmMainLogic::Command1_Click},
-        {"Command2", &FrmMainLogic::Command2_Click},
-        {"Command3", &FrmMainLogic::Command3_Click},
-        {"Command4", &FrmMainLogic::Command4_Click},
-        {"mnu_datei_neu", &FrmMainLogic::mnu_datei_neu_Click},
-        {"mnu_datei_oeffnen", &FrmMainLogic::mnu_datei_oeffnen_Click},
-        {"mnu_datei_speichern", &FrmMainLogic::mnu_datei_speichern_Click},
-        {"mnu_datei_beenden", &FrmMainLogic::mnu_datei_beenden_Click},
-        {"mnu_features", &FrmMainLogic::mnu_features_Click},
-        {"mnu_info", &FrmMainLogic::mnu_info_Click},
-    }};
-    for (const auto& [name, handler] : kHandlers)
-        if (name == controlName) return handler;
-    return nullptr;
+void FrmMainLogic::run(layout::Action action) {
+    using enum layout::Action;
+    switch (action) {
+        case None:
+            return;
+        case Command1_Click:
+            return this->Command1_Click();
+        case Command2_Click:
+            return this->Command2_Click();
+        case Command3_Click:
+            return this->Command3_Click();
+        case Command4_Click:
+            return this->Command4_Click();
+        case mnu_datei_neu_Click:
+            return this->mnu_datei_neu_Click();
+        case mnu_datei_oeffnen_Click:
+            return this->mnu_datei_oeffnen_Click();
+        case mnu_datei_speichern_Click:
+            return this->mnu_datei_speichern_Click();
+        case mnu_datei_beenden_Click:
+            return this->mnu_datei_beenden_Click();
+        case mnu_features_Click:
+            return this->mnu_features_Click();
+        case mnu_info_Click:
+            return this->mnu_info_Click();
+    }
 }
 
 }  // namespace quill::app

@@ -81,7 +81,9 @@ struct EngineRun {
         editor.setText(unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(text))));
     }
     // Starts with a list of one client, which the engine finds by its title.
-    transfer::StartResult start(const std::string& title) { return engine.start({{"0"}, {title}, {"0"}}); }
+    transfer::StartResult start(const std::string& title) {
+        return engine.start({{platform::kNoWindow, title, 0}});
+    }
     transfer::TickResult tick() {
         const auto result = engine.tick();
         std::this_thread::sleep_for(std::chrono::microseconds(200));

@@ -1,4 +1,5 @@
-// UTF-8 <-> UTF-16 for the wide-character Win32 functions (wchar_t is 16 bits on Windows).
+// UTF-8 and UTF-32 <-> UTF-16 for the wide-character Win32 functions (wchar_t is 16 bits on
+// Windows): the one conversion of every program and test that runs on Windows.
 #pragma once
 
 #include <string>
@@ -15,6 +16,10 @@ inline std::wstring toWide(std::string_view utf8) {
 
 inline std::wstring toWide(std::u16string_view utf16) {
     return std::wstring(utf16.begin(), utf16.end());
+}
+
+inline std::wstring toWide(std::u32string_view text) {
+    return toWide(unicode::utf32ToUtf16(text));
 }
 
 inline std::u16string toUtf16(std::wstring_view wide) {

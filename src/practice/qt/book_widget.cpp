@@ -14,7 +14,7 @@
 #include "practice/book_geometry.h"
 #include "practice/practice_client.h"
 
-namespace quill::practice {
+namespace quill::practice::qt {
 namespace {
 
 QColor colour(unsigned rgb) {
@@ -265,4 +265,4 @@ void BookWidget::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace quill::practice
+}  // namespace quill::practice::qt

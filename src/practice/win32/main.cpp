@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/unicode.h"
+#include "platform/win32/wide_text.h"
 #include "practice/book.h"
 #include "practice/book_geometry.h"
 #include "practice/practice_client.h"
@@ -23,21 +24,10 @@
 namespace {
 
 using namespace quill::practice;
+using quill::platform::win32::fromWide;
+using quill::platform::win32::toWide;
 
 constexpr wchar_t kWindowClass[] = L"QuillpostPracticeBook";
-
-std::wstring wide(std::string_view utf8) {
-    const std::u16string text = quill::unicode::utf8ToUtf16(utf8);
-    return {text.begin(), text.end()};
-}
-std::wstring wide(std::u32string_view text) {
-    const std::u16string units = quill::unicode::utf32ToUtf16(text);
-    return {units.begin(), units.end()};
-}
-std::string utf8(const wchar_t* text) {
-    const std::wstring_view view(text);
-    return quill::unicode::utf16ToUtf8(std::u16string(view.begin(), view.end()));
-}
 
 COLORREF rgb(unsigned colour) {
     return RGB((colour >> 16) & 0xFF, (colour >> 8) & 0xFF, colour & 0xFF);
@@ -47,7 +37,7 @@ RECT toRect(const Box& box) {
 }
 
 void showMessage(HWND owner, const std::string& text) {
-    MessageBoxW(owner, wide(text).c_str(), L"Übungsbuch", MB_OK);
+    MessageBoxW(owner, toWide(text).c_str(), L"Übungsbuch", MB_OK);
 }
 
 int CALLBACK noteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM flag) {
@@ -262,10 +252,11 @@ void PracticeWindow::paintPages(HDC dc, const BookGeometry& g) {
     const int first = book_.spreadStart();
     std::array<std::vector<std::wstring>, 2> lines;
     if (hint) {
-        for (const auto& line : wrapLine(quill::unicode::utf8ToUtf32(kHint))) lines[0].push_back(wide(line));
+        for (const auto& line : wrapLine(quill::unicode::utf8ToUtf32(kHint)))
+            lines[0].push_back(toWide(line));
     }
     for (int side = hint ? 1 : 0; side < 2; ++side) {
-        for (const auto& line : book_.page(first + side)) lines[side].push_back(wide(line));
+        for (const auto& line : book_.page(first + side)) lines[side].push_back(toWide(line));
     }
 
     // The largest font not above the planned size with which every line fits the page.
@@ -335,7 +326,7 @@ void PracticeWindow::paintPages(HDC dc, const BookGeometry& g) {
         if (!hint && pageIndex < book_.pageCount()) {
             SetTextColor(dc, rgb(kHintColour));
             RECT numberBox = toRect(g.pageNumbers[side]);
-            const std::wstring number = wide(pageNumberText(pageIndex));
+            const std::wstring number = toWide(pageNumberText(pageIndex));
             DrawTextW(dc, number.c_str(), static_cast<int>(number.size()), &numberBox,
                       DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         }
@@ -379,8 +370,8 @@ void PracticeWindow::paint(HWND window, HDC target) {
     button(g.nextButton, L"Weiter \u25B6", first + 2 < book_.pageCount());
     const bool failing = !recorder_.error().empty();
     const std::wstring status =
-        wide(failing ? recorder_.error()
-                     : statusText(book_.currentPage(), book_.pageCount(), book_.received().size()));
+        toWide(failing ? recorder_.error()
+                       : statusText(book_.currentPage(), book_.pageCount(), book_.received().size()));
     SetTextColor(dc, rgb(failing ? kErrorColour : kStatusColour));
     RECT statusBox = toRect(g.status);
     DrawTextW(dc, status.c_str(), static_cast<int>(status.size()), &statusBox,
@@ -463,7 +454,7 @@ std::vector<std::string> commandLineArguments() {
     int count = 0;
     LPWSTR* list = CommandLineToArgvW(GetCommandLineW(), &count);
     std::vector<std::string> arguments;
-    for (int i = 1; list != nullptr && i < count; ++i) arguments.push_back(utf8(list[i]));
+    for (int i = 1; list != nullptr && i < count; ++i) arguments.push_back(fromWide(list[i]));
     LocalFree(list);
     return arguments;
 }
@@ -504,7 +495,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
 
     auto state = std::make_unique<PracticeWindow>(recorder);
-    HWND window = CreateWindowExW(0, kWindowClass, wide(parsed.options.title).c_str(), WS_OVERLAPPEDWINDOW,
+    HWND window = CreateWindowExW(0, kWindowClass, toWide(parsed.options.title).c_str(), WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                                   frame.bottom - frame.top, nullptr, nullptr, instance, state.get());
     if (window == nullptr) {
