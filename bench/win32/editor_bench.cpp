@@ -23,10 +23,10 @@
 #include <variant>
 #include <vector>
 
+#include "app/win32/controls.h"
 #include "document/open_document.h"
 #include "platform/win32/wide_text.h"
 #include "support/large_texts.h"
-#include "win32_controls.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/win32/controls.h"
 #include "support/bench_desktop.h"
 #include "transfer/transfer_engine.h"
-#include "win32_controls.h"
 
 namespace {
 

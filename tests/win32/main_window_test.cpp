@@ -11,15 +11,15 @@
 #include <cstring>
 #include <vector>
 
-#include "about_window.h"
+#include "app/win32/about_dialog.h"
+#include "app/win32/controls.h"
+#include "app/win32/main_window.h"
 #include "document/document.h"
-#include "main_window.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_window_system.h"
 #include "resource_ids.h"
 #include "support/expected_ui.h"
 #include "support/fake_desktop.h"
-#include "win32_controls.h"
 
 using namespace quill;
 using platform::win32::toWide;
