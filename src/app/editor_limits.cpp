@@ -23,13 +23,12 @@ void measure(TextExtent& extent, std::size_t& current, std::u16string_view text)
 
 std::string tooMuchForEditor(const std::string& subject, const TextExtent& extent, const char* outcome) {
     if (extent.lines > kMaxEditorLines) {
-        return subject + " " + display::groupedNumber(extent.lines) + " Zeilen. Der Editor kann höchstens " +
-               display::groupedNumber(kMaxEditorLines) + " Zeilen anzeigen, ohne lange zu hängen; " + outcome;
+        return subject + " " + core::groupedNumber(extent.lines) + " Zeilen. Der Editor kann höchstens " +
+               core::groupedNumber(kMaxEditorLines) + " Zeilen anzeigen, ohne lange zu hängen; " + outcome;
     }
-    return subject + " eine Zeile mit " + display::groupedNumber(extent.longestLine) +
-           " Zeichen. Der Editor kann Zeilen mit höchstens " +
-           display::groupedNumber(kMaxEditorLineCharacters) + " Zeichen anzeigen, ohne lange zu hängen; " +
-           outcome;
+    return subject + " eine Zeile mit " + core::groupedNumber(extent.longestLine) +
+           " Zeichen. Der Editor kann Zeilen mit höchstens " + core::groupedNumber(kMaxEditorLineCharacters) +
+           " Zeichen anzeigen, ohne lange zu hängen; " + outcome;
 }
 
 bool fits(const TextExtent& extent) {

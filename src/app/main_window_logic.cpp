@@ -24,7 +24,7 @@ constexpr const char* kTransferTitle = "Hey, Dude!";
 
 std::string characterName(char32_t character) {
     std::string text = "\"";
-    unicode::appendUtf8(text, character);
+    core::appendUtf8(text, character);
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
     return text + "\" (" + code + ")";
@@ -135,7 +135,7 @@ bool FrmMainLogic::Text1_Paste(std::u16string_view pasted) {
 void FrmMainLogic::mnu_datei_speichern_Click() {
     const auto path = controls_.cd.showSave(fileDialogRequest(kSaveDialogTitle));
     if (!path || path->empty()) return;
-    const std::string text = unicode::utf16ToUtf8(controls_.text1.plainText());
+    const std::string text = core::utf16ToUtf8(controls_.text1.plainText());
     if (auto failure = document::savePlainTextFile(*path, text, saveEncoding_)) {
         controls_.messages.show(failure->message, kSaveDialogTitle);
     }

@@ -24,9 +24,9 @@ Failure failure(const std::string& displayName, const std::string& text) {
 
 // Sizes in bytes, as they are counted, and the limit in MiB with its bytes.
 Failure tooLarge(const std::string& displayName, std::uintmax_t bytes) {
-    return failure(displayName, "ist zu groß (" + display::groupedNumber(bytes) +
+    return failure(displayName, "ist zu groß (" + core::groupedNumber(bytes) +
                                     " Bytes). Es können höchstens 64 MiB (" +
-                                    display::groupedNumber(kMaxDocumentBytes) + " Bytes) geöffnet werden.");
+                                    core::groupedNumber(kMaxDocumentBytes) + " Bytes) geöffnet werden.");
 }
 
 }  // namespace

@@ -291,7 +291,7 @@ class MainTextBuilder {
                 text_.push_back('\t');
                 return;
             case 0x1E:  // non-breaking hyphen
-                unicode::appendUtf8(text_, U'\u2011');
+                core::appendUtf8(text_, U'\u2011');
                 return;
             case 0xAD:  // a soft hyphen written as a character: shown only where a line breaks
                 return;
@@ -299,7 +299,7 @@ class MainTextBuilder {
                 // Soft hyphens (0x1F), pictures and objects (0x01, 0x08), note marks and the rest of the
                 // control characters show nothing of their own.
                 if (c < 0x20) return;
-                unicode::appendUtf8(text_, c);
+                core::appendUtf8(text_, c);
         }
     }
 

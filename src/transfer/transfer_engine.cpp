@@ -36,7 +36,7 @@ StartResult TransferEngine::start(const client::ClientList& clients) {
 void TransferEngine::refreshText() {
     const std::uint64_t revision = source_.revision();
     if (haveText_ && revision == textRevision_) return;
-    text_ = unicode::utf16ToUtf32(source_.plainText());
+    text_ = core::utf16ToUtf32(source_.plainText());
     textRevision_ = revision;
     haveText_ = true;
 }

@@ -192,7 +192,7 @@ TEST(HostileInput, WhatIsSavedOpensAgainAsTheSameText) {
     for (int round = 0; round < 400; ++round) {
         std::u32string text;
         for (int i = static_cast<int>(random() % 8); i > 0; --i) text += pieces[random() % std::size(pieces)];
-        const std::string utf8 = unicode::utf32ToUtf8(text);
+        const std::string utf8 = core::utf32ToUtf8(text);
         std::string expected = utf8;  // as read: CR LF becomes LF
         std::erase(expected, '\r');
         for (const unsigned codePage : {0u, 1252u, 1251u}) {

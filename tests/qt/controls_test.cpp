@@ -160,11 +160,11 @@ class ControlsTest : public QObject {
         for (const std::u16string& text : {u"\uFEFFa\r\n\0\x01\tä€\u00A0\U0001F600Ж\x7F\r\n"s,
                                            u"{\\rtf1 x\0"s, u"PK\x03\x04\r\n\r\n"s, u"\0"s}) {
             document::Document typed;
-            typed.append(unicode::utf16ToUtf8(text));
+            typed.append(core::utf16ToUtf8(text));
             editor.setDocument(typed);
             const std::u16string held = editor.plainText();
             QCOMPARE(held.front(), text.front());
-            QVERIFY(!document::savePlainTextFile(file, unicode::utf16ToUtf8(held), {}));
+            QVERIFY(!document::savePlainTextFile(file, core::utf16ToUtf8(held), {}));
             const auto read = document::readDocumentFile(file);
             QVERIFY(std::holds_alternative<document::Document>(read));
             editor.setDocument(std::get<document::Document>(read));

@@ -484,7 +484,7 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
             return received.size() >= expected.size();
         },
         fast ? 90000 : 30000);
-    std::printf("%zu characters typed in %.2f s\n", unicode::codePointCount(expected),
+    std::printf("%zu characters typed in %.2f s\n", core::codePointCount(expected),
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     if (!fast) {
         check((GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0, "Shift is still held after the transfer");

@@ -206,7 +206,7 @@ std::string rtfOf(const document::Document& document) {
             body += "\\cf" + std::to_string(color + 1);
         }
         body += ' ';
-        for (const char16_t unit : unicode::utf8ToUtf16(run.text)) {
+        for (const char16_t unit : core::utf8ToUtf16(run.text)) {
             // CR LF, CR and LF each end a paragraph.
             if (unit == u'\n' && afterCr) {
                 afterCr = false;
@@ -232,7 +232,7 @@ std::string rtfOf(const document::Document& document) {
     std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
     for (std::size_t i = 0; i < fonts.size(); ++i) {
         rtf += "{\\f" + std::to_string(i) + "\\fnil ";
-        for (const char16_t unit : unicode::utf8ToUtf16(fonts[i])) {
+        for (const char16_t unit : core::utf8ToUtf16(fonts[i])) {
             if (unit < 0x80 && unit != u';' && unit != u'\\' && unit != u'{' && unit != u'}')
                 rtf += static_cast<char>(unit);
             else
@@ -274,7 +274,7 @@ void RichTextEditor::setDocument(const document::Document& document) {
         std::wstring text;
         bool afterCr = false;
         for (const document::TextRun& run : document.runs) {
-            for (char16_t unit : unicode::utf8ToUtf16(run.text)) {
+            for (char16_t unit : core::utf8ToUtf16(run.text)) {
                 if (unit == u'\n' && afterCr) {
                     afterCr = false;
                     continue;

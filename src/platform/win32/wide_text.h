@@ -10,7 +10,7 @@
 namespace quill::platform::win32 {
 
 inline std::wstring toWide(std::string_view utf8) {
-    const std::u16string utf16 = unicode::utf8ToUtf16(utf8);
+    const std::u16string utf16 = core::utf8ToUtf16(utf8);
     return std::wstring(utf16.begin(), utf16.end());
 }
 
@@ -19,7 +19,7 @@ inline std::wstring toWide(std::u16string_view utf16) {
 }
 
 inline std::wstring toWide(std::u32string_view text) {
-    return toWide(unicode::utf32ToUtf16(text));
+    return toWide(core::utf32ToUtf16(text));
 }
 
 inline std::u16string toUtf16(std::wstring_view wide) {
@@ -27,7 +27,7 @@ inline std::u16string toUtf16(std::wstring_view wide) {
 }
 
 inline std::string fromWide(std::wstring_view wide) {
-    return unicode::utf16ToUtf8(toUtf16(wide));
+    return core::utf16ToUtf8(toUtf16(wide));
 }
 
 }  // namespace quill::platform::win32

@@ -238,8 +238,7 @@ void BookWidget::paintPages(HDC dc, const BookGeometry& g) {
     const int first = book_.spreadStart();
     std::array<std::vector<std::wstring>, 2> lines;
     if (hint) {
-        for (const auto& line : wrapLine(quill::unicode::utf8ToUtf32(kHint)))
-            lines[0].push_back(toWide(line));
+        for (const auto& line : wrapLine(quill::core::utf8ToUtf32(kHint))) lines[0].push_back(toWide(line));
     }
     for (int side = hint ? 1 : 0; side < 2; ++side) {
         for (const auto& line : book_.page(first + side)) lines[side].push_back(toWide(line));
