@@ -5,10 +5,6 @@
 
 namespace quill::client {
 
-bool isClientTitle(std::string_view title) {
-    return title.substr(0, kClientTitlePrefix.size()) == kClientTitlePrefix;
-}
-
 void ClientList::clear() {
     handles.clear();
     titles.clear();

@@ -6,15 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "client/client_title.h"
 #include "platform/window_system.h"
 
 namespace quill::client {
-
-// Every window whose title starts with these 15 characters is a game client.
-inline constexpr std::string_view kClientTitlePrefix = "Ultima Online -";
-
-// True when `title` begins with the client prefix (exact, case-sensitive).
-bool isClientTitle(std::string_view title);
 
 // The three hidden lists of the main window. Never shown to the user.
 struct ClientList {
