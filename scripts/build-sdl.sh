@@ -91,7 +91,10 @@ if ! done_already sdl2-mingw; then
   build sdl2-mingw "$(fetch_source libsdl2 bookworm)" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain"
 fi
 if ! done_already sdl3-mingw; then
-  build sdl3-mingw "$(fetch_source libsdl3 trixie)" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain"
+  # Debian's repacked source leaves out the precompiled Direct3D shaders: the software and OpenGL
+  # renderers remain (the receivers draw with the software renderer).
+  build sdl3-mingw "$(fetch_source libsdl3 trixie)" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain" \
+    -DSDL_RENDER_D3D=OFF -DSDL_RENDER_D3D11=OFF -DSDL_RENDER_D3D12=OFF
 fi
 if ! done_already sdl3-linux; then
   build sdl3-linux "$(fetch_source libsdl3 trixie)" -DSDL_WAYLAND=OFF -DSDL_KMSDRM=OFF -DSDL_OPENGLES=OFF \

@@ -30,20 +30,22 @@ fail() {
 }
 size() { stat -c %s "$1" 2>/dev/null || echo 0; }
 
-# start_receiver NAME TITLE: an SDL receiver recording to $work/NAME.txt, keys to $work/NAME.keys,
+# start_receiver NAME TITLE [PATTERN]: an SDL receiver recording to $work/NAME.txt, keys to $work/NAME.keys,
 # renaming itself to the first line of $work/NAME.title when that appears; leaves its window in `window`.
 start_receiver() {
   "$receiver_program" --title "$2" --record "$work/$1.txt" --keys "$work/$1.keys" --retitle "$work/$1.title" \
     --ready "$work/$1.ready" >"$work/$1.log" 2>&1 &
   pids+=($!)
   for _ in $(seq 150); do [ -e "$work/$1.ready" ] && break; sleep 0.1; done
-  window=$(wait_window "^$(sed 's/[][\.*^$]/\\&/g' <<<"$2")\$" 15) || fail "the SDL window \"$2\" did not appear"
+  # xdotool matches the ICCCM title, which SDL writes as compound text where it is not Latin-1: a
+  # title with other characters is found by PATTERN.
+  window=$(wait_window "${3:-^$(sed 's/[][\.*^$()+?{}|]/\\&/g' <<<"$2")\$}" 15) || fail "the SDL window \"$2\" did not appear"
 }
 
 # retitle NAME TITLE: the receiver renames itself; returns once the X server shows the new title.
 retitle() {
   printf '%s\n' "$2" >"$work/$1.title"
-  wait_window "^$(sed 's/[][\.*^$]/\\&/g' <<<"$2")\$" 10 >/dev/null || fail "the receiver was not renamed to \"$2\""
+  wait_window "^$(sed 's/[][\.*^$()+?{}|]/\\&/g' <<<"$2")\$" 10 >/dev/null || fail "the receiver was not renamed to \"$2\""
 }
 
 # Starts the program, pastes file $1 into the editor and sets the pace to 0.1 s.
@@ -53,7 +55,8 @@ start_program() {
   pids+=("$program_pid")
   main=$(wait_window '^UO Quillpost v2' 20) || fail "the main window did not appear"
   sleep 0.3
-  xdotool search --name '^Hey, Dude!$' >/dev/null 2>&1 && fail "the program found no client"
+  xdotool search --name '^Hey, Dude!$' >/dev/null 2>&1 &&
+    fail "the program found no client; windows: $(xdotool search --name . getwindowname %@ 2>/dev/null | tr '\n' '|')"
   if [ "$wm" = none ]; then xdotool windowfocus --sync "$main" >/dev/null 2>&1; else xdotool windowactivate --sync "$main" >/dev/null 2>&1; fi
   sleep 0.3
   xclip -quiet -selection clipboard -i <"$1" >/dev/null 2>&1 &
@@ -115,7 +118,7 @@ retitle)
   head -n1 "$work/client.log"
   client=$window
   # Look-alikes above the client in the z-order: Quillpost would take the topmost client.
-  start_receiver firefox "ClassicUO - Home — Mozilla Firefox"
+  start_receiver firefox "ClassicUO - Home — Mozilla Firefox" "^ClassicUO - Home .* Mozilla Firefox\$"
   start_receiver editor "ClassicUO.cs - Editor"
   start_program "$work/expected.txt"
   retitle client "Hans - ClassicUO - 1.1.0.407"
