@@ -19,8 +19,14 @@ $SUDO chown "$(id -u):$(id -g)" "$cache"
 
 step() { printf '  [sdl] %s\n' "$*"; }
 
-# Each build is marked complete by a stamp naming the source version; a build without one is redone.
-done_already() { [ -f "$cache/$1/.built" ] && step "$1: cached ($(cat "$cache/$1/.built"))"; }
+# Each build is marked complete by a stamp naming the source version and this script's build options
+# (SDL3 3.2.10 keeps joystick and HIDAPI: without them it still refers to its virtual joystick driver).
+# A build without the stamp, or with another one, is redone.
+stamp_version=2
+done_already() {
+  [ -f "$cache/$1/.built" ] && [ "$(sed -n 2p "$cache/$1/.built")" = "options $stamp_version" ] &&
+    step "$1: cached ($(head -n1 "$cache/$1/.built"))"
+}
 
 apt_dir=$cache/apt
 private_apt() {
@@ -77,18 +83,18 @@ build() {
   local started=$SECONDS
   cmake -S "$source" -B "$work" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$cache/$name" \
     -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_TESTS=OFF -DSDL_TEST_LIBRARY=OFF -DSDL_EXAMPLES=OFF \
-    -DSDL_AUDIO=OFF -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF -DSDL_POWER=OFF \
-    -DSDL_CAMERA=OFF -DSDL_GPU=OFF -DSDL_DIALOG=OFF -DSDL_VULKAN=OFF -DSDL_INSTALL_DOCS=OFF \
-    "$@" >"$work.log" 2>&1 || { tail -40 "$work.log" >&2; return 1; }
+    -DSDL_AUDIO=OFF -DSDL_POWER=OFF -DSDL_CAMERA=OFF -DSDL_GPU=OFF -DSDL_DIALOG=OFF -DSDL_VULKAN=OFF \
+    -DSDL_INSTALL_DOCS=OFF "$@" >"$work.log" 2>&1 || { tail -40 "$work.log" >&2; return 1; }
   cmake --build "$work" -j "$jobs" >>"$work.log" 2>&1 || { tail -40 "$work.log" >&2; return 1; }
   cmake --install "$work" >>"$work.log" 2>&1 || { tail -40 "$work.log" >&2; return 1; }
-  basename "$source" >"$cache/$name/.built"
+  printf '%s\noptions %s\n' "$(basename "$source")" "$stamp_version" >"$cache/$name/.built"
   rm -rf "$work"
   step "$name: built in $((SECONDS - started)) s"
 }
 
 if ! done_already sdl2-mingw; then
-  build sdl2-mingw "$(fetch_source libsdl2 bookworm)" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain"
+  build sdl2-mingw "$(fetch_source libsdl2 bookworm)" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain" \
+    -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF
 fi
 if ! done_already sdl3-mingw; then
   # Debian's repacked source leaves out the precompiled Direct3D shaders: the software and OpenGL

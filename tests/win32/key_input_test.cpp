@@ -20,8 +20,8 @@ TEST(KeyInput, LineBreakAndTabAreTheirKeysOtherControlsAndAstralCharactersHaveNo
 }
 
 // A Unicode packet carries its UTF-16 unit where a key's scan code goes (low byte, bit 8 as the
-// extended flag); SDL reads that as a physical key. Characters whose bytes name a key go as character
-// messages; the rest keep the packet.
+// extended flag); SDL reads that as a physical key, and SDL3 reports any other non-zero byte as an
+// unknown key. Those characters go as character messages; the rest keep the packet.
 TEST(KeyInput, UnicodePacketsOnlyWhereTheirScanCodeByteNamesNoKey) {
     const std::pair<char32_t, UnicodeRoute> table[] = {
         {U'\u201C', UnicodeRoute::CharacterMessages},  // 0x1C Enter
@@ -42,10 +42,10 @@ TEST(KeyInput, UnicodePacketsOnlyWhereTheirScanCodeByteNamesNoKey) {
         {U'\u015E', UnicodeRoute::CharacterMessages},  // 0x5E extended: Power
         {U'\U0001F4DC', UnicodeRoute::CharacterMessages},  // D83D: 0x3D F3
         {U'\u4E00', UnicodeRoute::Packets},                // 0x00: no scan code
-        {U'\u0160', UnicodeRoute::Packets},                // 0x60
-        {U'\u0454', UnicodeRoute::Packets},                // 0x54
-        {U'\u00E0', UnicodeRoute::Packets},                // 0xE0 -> 0x60
-        {U'\u005E', UnicodeRoute::Packets},                // 0x5E, not extended
+        {U'\u0160', UnicodeRoute::CharacterMessages},      // 0x60: no key, but SDL3 reports an unknown key
+        {U'\u0454', UnicodeRoute::CharacterMessages},      // 0x54: the same
+        {U'\u00E0', UnicodeRoute::CharacterMessages},      // 0xE0 -> 0x60: the same
+        {U'\u0180', UnicodeRoute::Packets},                // 0x80: 0x00 for SDL3, above 127 for SDL2
         {U'\U00010000', UnicodeRoute::Packets},            // D800 DC00: 0x00 and 0x00
     };
     for (const auto& [character, route] : table)

@@ -1,6 +1,5 @@
 #include "platform/win32/key_input.h"
 
-#include <algorithm>
 #include <array>
 
 #include "core/unicode.h"
@@ -71,25 +70,14 @@ void restoreHeld(std::vector<INPUT>& inputs, std::span<const std::uint8_t> held,
     for (std::uint8_t key : held) inputs.push_back(keyEvent(key, true, layout));
 }
 
-// The low seven bits of a scan-code byte that name no key in SDL's Windows scan-code tables (SDL2 2.26
-// and SDL3 3.2 alike; SDL3 drops bit 7 of the byte, SDL2 takes no byte above 127 for a key). Everything
-// else in 0x01-0x7F is a key: letters, digits, Escape, Backspace, Tab, Enter, the modifiers, F-keys,
-// the keypad, and international keys.
-constexpr std::array<std::uint8_t, 16> kKeylessScanCodes{0x00, 0x54, 0x55, 0x5A, 0x5E, 0x5F, 0x60, 0x61,
-                                                         0x62, 0x63, 0x6F, 0x74, 0x75, 0x7A, 0x7C, 0x7F};
-// With the extended flag SDL3 reads 0x5E and 0x5F as the Power and Sleep keys.
-constexpr std::array<std::uint8_t, 2> kExtendedKeys{0x5E, 0x5F};
-
 }  // namespace
 
 bool unicodePacketIsKeyless(char16_t unit) {
-    const auto scanCode = static_cast<std::uint8_t>(unit & 0x7F);
-    const bool extended = (unit & 0x100) != 0;
-    if (scanCode == 0) return true;  // no scan code: SDL asks the virtual key, VK_PACKET, which is none
-    if (std::find(kKeylessScanCodes.begin(), kKeylessScanCodes.end(), scanCode) == kKeylessScanCodes.end())
-        return false;
-    return !extended ||
-           std::find(kExtendedKeys.begin(), kExtendedKeys.end(), scanCode) == kExtendedKeys.end();
+    // SDL3 drops bit 7 of the byte and sends a key event for every other non-zero byte, even one that
+    // names no key (as an unknown key); SDL2 sends one for every byte up to 127 that names a key. Only
+    // a byte that is 0 apart from bit 7 gives neither a key event: SDL3 then asks the virtual key,
+    // VK_PACKET, which has no scan code.
+    return (unit & 0x7F) == 0;
 }
 
 UnicodeRoute unicodeRouteFor(char32_t character) {

@@ -43,7 +43,8 @@ std::vector<INPUT> keyStrokeInputs(const KeyStroke& stroke, std::span<const std:
 // where a key's scan code goes: bits 16-23 its low byte, bit 24 (the extended-key flag) its bit 8.
 // Receivers that read keys by scan code, as SDL does (SDL2 and SDL3 for Windows, so the open-source game
 // client), take that for a physical key: U+201C is Enter (0x1C), U+0101 Escape, U+0148 the Up arrow
-// (0x48, extended). True only when the byte, as SDL2 and SDL3 read it, is the scan code of no key.
+// (0x48, extended); SDL3 reports even a byte that names no key as a key event (an unknown key). True
+// only when the byte gives no key event in SDL2 and SDL3: 0x00 or 0x80.
 bool unicodePacketIsKeyless(char16_t unit);
 
 // How a character off the layout goes: as Unicode packets through SendInput where every UTF-16 unit is
