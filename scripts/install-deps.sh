@@ -18,6 +18,10 @@ packages=(
   xvfb xauth openbox xterm xdotool xclip x11-xkb-utils x11-utils x11-apps imagemagick wine wine64 fonts-wine
   # headless Wayland compositors with XWayland, native Wayland windows, and what drives them
   mutter kwin-wayland sway xwayland qt6-wayland wtype x11-xserver-utils procps perl
+  # SDL receivers (the open-source game client's toolkit): Debian's SDL2, and what scripts/build-sdl.sh
+  # needs to build SDL2/SDL3 from source packages for Windows (MinGW) and SDL3 for Linux (X11)
+  libsdl2-dev dpkg-dev debian-archive-keyring libx11-dev libxext-dev libxrandr-dev libxcursor-dev
+  libxi-dev libxfixes-dev libxss-dev libxinerama-dev libgl-dev libegl-dev
 )
 
 missing=()

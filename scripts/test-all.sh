@@ -16,6 +16,9 @@ step "Formatting (clang-format with the .clang-format of the root)"
 git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
   xargs -0 clang-format --dry-run --Werror
 
+step "SDL libraries for the SDL receivers (built once from Debian's source packages, cached outside the clone)"
+bash scripts/build-sdl.sh
+
 step "Linux build and tests"
 cmake --preset linux
 cmake --build --preset linux

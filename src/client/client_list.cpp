@@ -4,10 +4,6 @@
 
 namespace quill::client {
 
-bool isClientTitle(std::string_view title) {
-    return title.substr(0, kClientTitlePrefix.size()) == kClientTitlePrefix;
-}
-
 std::string ClientWindow::handleText() const {
     return std::to_string(static_cast<std::int32_t>(handle));
 }

@@ -6,15 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "client/client_title.h"
 #include "platform/window_system.h"
 
 namespace quill::client {
-
-// Every window whose title starts with these 15 characters is a game client.
-inline constexpr std::string_view kClientTitlePrefix = "Ultima Online -";
-
-// True when `title` begins with the client prefix (exact, case-sensitive).
-bool isClientTitle(std::string_view title);
 
 // One found client: entry k of List1(0), List1(1) and List1(2) of the main window.
 struct ClientWindow {

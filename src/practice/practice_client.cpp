@@ -1,5 +1,7 @@
 #include "practice/practice_client.h"
 
+#include "client/client_title.h"
+
 namespace quill::practice {
 
 ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
@@ -17,9 +19,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
             const std::string& value = arguments[++i];
             if (argument == "--record") {
                 result.options.recordFile = pathFromUtf8(value);
-            } else if (!value.starts_with(kTitlePrefix)) {
-                result.error = "Der Fenstertitel „" + value + "“ muss mit „" + std::string(kTitlePrefix) +
-                               "“ beginnen, sonst findet Quillpost das Fenster nicht.";
+            } else if (!client::isClientTitle(value)) {
+                result.error = "Quillpost erkennt den Fenstertitel „" + value +
+                               "“ nicht als Spiel-Client. Er muss mit „Ultima Online - “ beginnen oder "
+                               "„ClassicUO - VERSION“, „ClassicUO [dev] - VERSION“ oder „NAME - ClassicUO - "
+                               "VERSION“ lauten (VERSION aus Ziffern und Punkten, etwa 1.1.0.407).";
                 return result;
             } else {
                 result.options.title = value;

@@ -10,7 +10,6 @@
 
 namespace quill::practice {
 
-inline constexpr std::string_view kTitlePrefix = "Ultima Online - ";
 inline constexpr std::string_view kDefaultTitle = "Ultima Online - Übungsbuch";
 inline constexpr std::string_view kHint =
     "Starte Quillpost, schreibe deinen Text und drücke „Text übertragen“ – hier erscheint er Seite "
@@ -18,7 +17,9 @@ inline constexpr std::string_view kHint =
 inline constexpr std::string_view kUsage =
     "Aufruf: quillpost-practice [--record DATEI] [--title TITEL]\n"
     "  --record DATEI  hängt jedes empfangene Zeichen sofort als UTF-8 an DATEI an\n"
-    "  --title TITEL   Fenstertitel; er muss mit „Ultima Online - “ beginnen\n"
+    "  --title TITEL   Fenstertitel, jeder Titel, den Quillpost als Spiel-Client erkennt:\n"
+    "                  „Ultima Online - …“ oder „ClassicUO - 1.1.0.407“,\n"
+    "                  „ClassicUO [dev] - 1.1.0.407“, „Hans - ClassicUO - 1.1.0.407“\n"
     "                  (vorgegeben: „Ultima Online - Übungsbuch“)\n";
 
 struct Options {

@@ -17,10 +17,20 @@ TEST(PracticeOptions, ReadsRecordFileAndTitleAndRejectsWhatQuillpostCouldNotFind
     EXPECT_TRUE(parsed.options.recordFile->u8string() == u8"/tmp/ü.txt");
     EXPECT_EQ(parsed.options.title, "Ultima Online - Anna");
 
-    for (const std::string title : {"Ultima Online -Anna", "ultima online - Anna"})
+    // Every title Quillpost recognises, of both client families.
+    for (const std::string title : {"Ultima Online -Anna", "ClassicUO - 1.1.0.407",
+                                    "ClassicUO [dev] - 1.1.0.407", "Hans - ClassicUO - 1.1.0.407"}) {
+        parsed = parseOptions({"--title", title});
+        EXPECT_TRUE(parsed.error.empty()) << title << ": " << parsed.error;
+        EXPECT_EQ(parsed.options.title, title);
+    }
+    for (const std::string title :
+         {"ultima online - Anna", "Ultima Online", "ClassicUO - Home", "ClassicUO.cs - Editor"})
         EXPECT_EQ(parseOptions({"--title", title}).error,
-                  "Der Fenstertitel „" + title +
-                      "“ muss mit „Ultima Online - “ beginnen, sonst findet Quillpost das Fenster nicht.");
+                  "Quillpost erkennt den Fenstertitel „" + title +
+                      "“ nicht als Spiel-Client. Er muss mit „Ultima Online - “ beginnen oder „ClassicUO - "
+                      "VERSION“, „ClassicUO [dev] - VERSION“ oder „NAME - ClassicUO - VERSION“ lauten "
+                      "(VERSION aus Ziffern und Punkten, etwa 1.1.0.407).");
     EXPECT_EQ(parseOptions({"--record"}).error, "Nach --record fehlt der Dateiname.");
     EXPECT_EQ(parseOptions({"--title", ""}).error, "Nach --title fehlt der Fenstertitel.");
     EXPECT_EQ(parseOptions({"--recrod", "x"}).error, "Unbekannte Angabe „--recrod“.");

@@ -10,13 +10,15 @@
 #  4. a native Wayland window taking the focus mid-transfer gets no key, the transfer pauses and goes
 #     on at the same character once the client is in front again;
 #  5. a client closed mid-transfer stops the transfer with its message;
+#  2b. with an SDL receiver given: an SDL2 window as the open-source game client draws it on XWayland
+#     (SDL_VIDEODRIVER=x11), titled "ClassicUO - 1.1.0.407", gets the acceptance text exactly at 0.1 s;
 #  6. (sway) without any X server the program says so; its own window on Wayland
 #     (QT_QPA_PLATFORM=wayland) still types into the
 #     XWayland client, and only while the client has the focus.
-# Usage: wayland_test.sh mutter|kwin|sway SOCKET <quillpost> <quillpost-practice> <print_acceptance_text>
+# Usage: wayland_test.sh mutter|kwin|sway SOCKET <quillpost> <quillpost-practice> <print_acceptance_text> [<sdl_receiver>]
 set -uo pipefail
 
-compositor=$1 socket=$2 program=$3 practice=$4 print_text=$5
+compositor=$1 socket=$2 program=$3 practice=$4 print_text=$5 sdl_receiver=${6:-}
 export LC_ALL=C.UTF-8
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -133,6 +135,23 @@ xwininfo -id "$client" | grep -q IsViewable || fail "the practice client was not
 echo "the minimised practice client was restored and got the $characters characters exactly at 0.1 s"
 kill "$program_pid" "$practice_pid" 2>/dev/null
 wait_exit "$program_pid" 5 >/dev/null
+
+# --- 2b. an SDL window (the open-source client's toolkit) on XWayland, at 0.1 s ---------------------
+if [ -n "$sdl_receiver" ]; then
+  SDL_VIDEODRIVER=x11 "$sdl_receiver" --title "ClassicUO - 1.1.0.407" --record "$work/sdl.txt" \
+    --keys "$work/sdl.keys" >"$work/sdl.log" 2>&1 &
+  sdl_pid=$!
+  pids+=("$sdl_pid")
+  sdl_window=$(wait_window '^ClassicUO - 1\.1\.0\.407$' 20) || fail "the SDL window did not appear"
+  wait_active "$sdl_window" || activate "$sdl_window"
+  start_program "$work/expected.txt" 0.1
+  xdotool key alt+t
+  expect_same "$work/sdl.txt" "$work/expected.txt" $((characters / 8 + 30)) ||
+    fail "the SDL window did not get exactly the acceptance text ($(wc -m <"$work/sdl.txt") characters)"
+  echo "the SDL window ($(head -n1 "$work/sdl.log")) got the $characters characters exactly at 0.1 s"
+  kill "$program_pid" "$sdl_pid" 2>/dev/null
+  wait_exit "$program_pid" 5 >/dev/null
+fi
 
 # --- 3. a native Wayland window titled like a client is none --------------------------------------
 start_wayland_window "Ultima Online - Wayland" "$work/wayland1.txt"

@@ -7,6 +7,9 @@
 //   driver.exe type RECORD-FILE us|de fast|timer
 //   driver.exe clear-while-typing RECORD-FILE
 //   driver.exe version PATH-TO-Quillpost.exe     (needs no display)
+//   driver.exe type-sdl RECORD-FILE KEY-LOG TITLE acceptance|scan-codes|short [RETITLE-FILE NEW-TITLE]
+//     into an SDL receiver (tests/sdl/sdl_receiver.cpp) titled TITLE, renamed to NEW-TITLE after
+//     Quillpost started when given; one tick at a time, each once the character before has arrived
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -520,6 +523,82 @@ void clearWhileTyping(HWND main, const std::wstring& recordFile) {
           "nothing more is typed after Alt+L");
 }
 
+// Characters off the US layout whose UTF-16 low byte is the scan code of a key SDL acts on: Enter
+// (U+201C), Escape (U+0101), Backspace (U+010E), Tab (U+010F), Ctrl (U+011D extended, U+041D), Shift
+// (U+042A, U+0436), Alt (U+0438), F1 (U+043B), F10 (U+0444), keypad 7 and 8 (U+0447, U+0448), the Up
+// arrow and Delete (U+0148, U+0153 extended), F3 in a high surrogate (U+1F4DC); one whose byte names no
+// key but which SDL3 reports as an unknown key (U+00E0), and one that still goes as a Unicode packet
+// (U+4E00, byte 0). Each must arrive as itself, with no key event.
+constexpr std::string_view kScanCodeTable =
+    "\u201C\u0101\u010E\u010F\u011D\u041D\u042A\u0436\u0438\u043B\u0444\u0447\u0448\u0148\u0153"
+    "\U0001F4DC\u4E00\u00E0\u201D";
+
+// Types into an SDL receiver: the scan finds it under `title`; when `newTitle` is given the receiver
+// renames itself (through `retitleFile`) after the scan and before the transfer, as the client does when
+// a character logs in. The ticks are given one at a time, each once the character before has arrived,
+// so the order of arrival is checked as well as the text.
+void typeIntoSdl(HWND main, const std::wstring& recordFile, const std::wstring& keyLog,
+                 const std::string& title, const std::string& textKind, const std::wstring& retitleFile,
+                 const std::string& newTitle) {
+    const HWND client = findTopLevel(title, 5000);
+    check(client != nullptr, "the SDL window \"" + title + "\" exists");
+    if (!client) return;
+    const HWND list = controlOf(main, "List1(1)");
+    wchar_t listed[256] = {};
+    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(listed));
+    check(SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && toWide(title) == listed,
+          "List1(1) holds the client's title: " + fromWide(listed));
+    if (!newTitle.empty()) {
+        std::ofstream(std::filesystem::path(retitleFile), std::ios::binary) << newTitle << "\n";
+        check(findTopLevel(newTitle, 5000) == client, "the client renamed itself to \"" + newTitle + "\"");
+    }
+    const std::string expected = textKind == "acceptance" ? std::string(testing::kAcceptanceText)
+                                 : textKind == "scan-codes"
+                                     ? std::string(kScanCodeTable)
+                                     : "Buch f\xC3\xBCr Greta: \xE2\x80\x9EZitat\xE2\x80\x9C\n\tEnde.";
+    setText(main, toWide(expected));
+    setSlider(main, 0);  // the test gives the ticks
+    click(main, "Command1");
+    check(waitFor([&] { return GetForegroundWindow() == client; }, 5000), "the client comes to the front");
+    const auto started = std::chrono::steady_clock::now();
+    // One tick at a time; the next once the character has arrived, or after a second when nothing
+    // came (a tick that found the client not yet in front sends nothing and pauses). What has arrived
+    // must always be the beginning of the text.
+    std::string received;
+    bool inOrder = true;
+    const auto tick = [&] { SendMessageTimeoutW(main, WM_TIMER, 1, 0, SMTO_NORMAL, 2000, nullptr); };
+    for (int idle = 0; received.size() < expected.size() && idle < 20;) {
+        const std::size_t before = received.size();
+        tick();
+        if (!waitFor([&] { return (received = readBytes(recordFile)).size() > before; }, 1000)) {
+            ++idle;
+            continue;
+        }
+        idle = 0;
+        if (received.size() > expected.size() || expected.compare(0, received.size(), received) != 0) {
+            inOrder = false;
+            break;
+        }
+        // The editor holds a line break as CR LF: the LF's tick sends nothing.
+        if (received.back() == '\n') tick();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // nothing more may follow
+    received = readBytes(recordFile);
+    std::size_t same = 0;  // bytes of the text that arrived as sent
+    while (same < received.size() && same < expected.size() && received[same] == expected[same]) ++same;
+    const std::size_t count = core::codePointCount(expected.substr(0, same));
+    check(inOrder, "every character arrived in order");
+    const std::size_t total = core::codePointCount(expected);
+    std::printf("%zu of %zu characters arrived in order in %.2f s\n", count, total,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    check(received == expected, "the SDL client got the text exactly (" + to_string(count) + "/" +
+                                    to_string(total) + ")" + (received == expected ? "" : ":\n" + received));
+    if (textKind == "scan-codes") {
+        const std::string keys = readBytes(keyLog);
+        check(keys.find("down ") == std::string::npos, "no key event reached the SDL client:\n" + keys);
+    }
+}
+
 // The version block of Quillpost.exe, read with the Windows version API, carries the version the About
 // dialog shows, 2.0.1: 2.0.0.1 in the numbers, "2.00.0001" in the texts.
 void version(const std::wstring& path) {
@@ -592,6 +671,9 @@ int main() {
         closeWithAbout(main);
     else if (command == L"type")
         type(main, argument(2), fromWide(argument(3)), argument(4) == L"fast");
+    else if (command == L"type-sdl")
+        typeIntoSdl(main, argument(2), argument(3), fromWide(argument(4)), fromWide(argument(5)), argument(6),
+                    fromWide(argument(7)));
     else if (command == L"clear-while-typing")
         clearWhileTyping(main, argument(2));
     else

@@ -5,6 +5,7 @@
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR window-dpi DPI
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR typing us|de fast|timer PRACTICE.exe
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR practice us|de PRACTICE.exe   (typing ... fast)
+#   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR sdl RECEIVER.exe TITLE acceptance|scan-codes|short [NEW-TITLE]
 #   wine_gui_test.sh PREFIX DISPLAY-NUMBER BIN-DIR OUT-DIR run PROGRAM.exe [ARGS...]
 # BIN-DIR holds Quillpost.exe and driver.exe; the typing tests type into the practice client
 # (PRACTICE.exe --record FILE) as the game client. Every process started here is ended on exit, also
@@ -89,8 +90,8 @@ use_layout() {  # use_layout us|de
     echo "X keyboard layout of :$display: $active"
     [ "$active" = "$1" ] || { echo "the layout did not change to $1" >&2; exit 1; }
 }
-wait_for_client() {  # wait_for_client TITLE-PREFIX: until a window with that title exists (10 s)
-    for _ in $(seq 100); do
+wait_for_client() {  # wait_for_client TITLE-PREFIX [SECONDS]: until a window with that title exists (10 s)
+    for _ in $(seq $((${2:-10} * 10))); do
         xwininfo -display ":$display" -root -tree | grep -qF "\"$1" && return 0
         sleep 0.1
     done
@@ -152,6 +153,20 @@ typing)
         run "$bindir/driver.exe" clear-while-typing "$record"
         run "$bindir/driver.exe" close-with-about
     fi
+    ;;
+sdl)
+    # An SDL receiver built for Windows (tests/sdl/sdl_receiver.cpp) as the open-source game client,
+    # titled TITLE, US layout; renamed to NEW-TITLE after Quillpost started when given.
+    receiver=$1 title=$2 kind=$3 new_title=${4:-}
+    use_layout us
+    rm -f "$outdir"/sdl-record.txt "$outdir"/sdl-keys.txt "$outdir"/sdl-title.txt
+    record=$(winepath -w "$outdir/sdl-record.txt" 9>&-)
+    keys=$(winepath -w "$outdir/sdl-keys.txt" 9>&-)
+    retitle=$(winepath -w "$outdir/sdl-title.txt" 9>&-)
+    start "$receiver" --title "$title" --record "$record" --keys "$keys" --retitle "$retitle"
+    wait_for_client "$title" 30
+    start "$bindir/Quillpost.exe"
+    run "$bindir/driver.exe" type-sdl "$record" "$keys" "$title" "$kind" "$retitle" "$new_title"
     ;;
 run)
     run "$@"

@@ -72,6 +72,23 @@ void restoreHeld(std::vector<INPUT>& inputs, std::span<const std::uint8_t> held,
 
 }  // namespace
 
+bool unicodePacketIsKeyless(char16_t unit) {
+    // SDL3 drops bit 7 of the byte and sends a key event for every other non-zero byte, even one that
+    // names no key (as an unknown key); SDL2 sends one for every byte up to 127 that names a key. Only
+    // a byte that is 0 apart from bit 7 gives neither a key event: SDL3 then asks the virtual key,
+    // VK_PACKET, which has no scan code.
+    return (unit & 0x7F) == 0;
+}
+
+UnicodeRoute unicodeRouteFor(char32_t character) {
+    std::u16string units;
+    core::appendUtf16(units, character);
+    // Both halves of a surrogate pair go the same way, so that they stay in order.
+    for (char16_t unit : units)
+        if (!unicodePacketIsKeyless(unit)) return UnicodeRoute::CharacterMessages;
+    return UnicodeRoute::Packets;
+}
+
 std::optional<KeyStroke> keyForCharacter(char32_t character, HKL layout, bool capsLockOn) {
     if (character == U'\n') return KeyStroke{VK_RETURN, 0};
     if (character == U'\t') return KeyStroke{VK_TAB, 0};

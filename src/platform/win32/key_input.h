@@ -38,6 +38,22 @@ std::vector<std::uint8_t> heldModifierKeys();
 std::vector<INPUT> keyStrokeInputs(const KeyStroke& stroke, std::span<const std::uint8_t> heldModifiers,
                                    HKL layout);
 
+// Whether a Unicode packet for this UTF-16 unit reaches the receiver as text only. Windows (and Wine)
+// deliver a KEYEVENTF_UNICODE event as WM_KEYDOWN/WM_KEYUP with VK_PACKET whose lParam carries the unit
+// where a key's scan code goes: bits 16-23 its low byte, bit 24 (the extended-key flag) its bit 8.
+// Receivers that read keys by scan code, as SDL does (SDL2 and SDL3 for Windows, so the open-source game
+// client), take that for a physical key: U+201C is Enter (0x1C), U+0101 Escape, U+0148 the Up arrow
+// (0x48, extended); SDL3 reports even a byte that names no key as a key event (an unknown key). True
+// only when the byte gives no key event in SDL2 and SDL3: 0x00 or 0x80.
+bool unicodePacketIsKeyless(char16_t unit);
+
+// How a character off the layout goes: as Unicode packets through SendInput where every UTF-16 unit is
+// keyless (above), otherwise as character messages (WM_CHAR) posted to the focused window of the
+// foreground thread, which is what TranslateMessage would have made of the packets, without the key
+// messages around them.
+enum class UnicodeRoute { Packets, CharacterMessages };
+UnicodeRoute unicodeRouteFor(char32_t character);
+
 // Events for a character sent as itself: one down/up packet pair per UTF-16 unit (two pairs outside
 // the BMP), framed by releasing and restoring the held modifiers.
 std::vector<INPUT> unicodeInputs(char32_t character, std::span<const std::uint8_t> heldModifiers, HKL layout);

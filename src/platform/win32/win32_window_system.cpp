@@ -1,10 +1,17 @@
 #include "platform/win32/win32_window_system.h"
 
+#include <string>
+
+#include "core/unicode.h"
 #include "platform/win32/key_input.h"
 #include "platform/win32/wide_text.h"
 
 namespace quill::platform::win32 {
 namespace {
+
+// When keys last went out through SendInput, and how long character messages wait after them.
+ULONGLONG lastKeysSent = 0;
+constexpr ULONGLONG kKeysBeforeMessages = 50;
 
 HWND toHwnd(WindowHandle window) {
     return static_cast<HWND>(ULongToHandle(window));
@@ -116,6 +123,14 @@ WindowHandle Win32WindowSystem::foregroundWindow() {
     // keys sent then would be lost.
     const HWND foreground = GetForegroundWindow();
     if (!foreground || IsIconic(foreground)) return kNoWindow;
+    // Made the foreground window from another process, a window takes the activation in its own
+    // thread a moment later; keys that come before find no active window there and are dropped (Wine
+    // drops them; an SDL client, which looks at its messages once a frame, leaves that moment open for
+    // up to a frame). Until its thread has an active window it is not in front yet.
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (GetGUIThreadInfo(GetWindowThreadProcessId(foreground, nullptr), &info) && !info.hwndActive)
+        return kNoWindow;
     return fromHwnd(foreground);
 }
 
@@ -131,6 +146,26 @@ bool Win32WindowSystem::sendCharacter(char32_t character) {
     const std::vector<std::uint8_t> held = heldModifierKeys();
 
     const std::optional<KeyStroke> stroke = keyForCharacter(character, layout, capsLockOn);
+    if (!stroke && unicodeRouteFor(character) == UnicodeRoute::CharacterMessages) {
+        // No key events at all: the character messages go to the window with the keyboard focus in the
+        // foreground thread, as TranslateMessage would post them (repeat count 1, no scan code). A
+        // thread takes posted messages before input, so keys sent just before must have had their time
+        // to be taken first; at the slider's pace (0.1 s and more) they have.
+        const ULONGLONG sinceKeys = GetTickCount64() - lastKeysSent;
+        if (sinceKeys < kKeysBeforeMessages) Sleep(static_cast<DWORD>(kKeysBeforeMessages - sinceKeys));
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        const DWORD thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+        const HWND target =
+            thread && GetGUIThreadInfo(thread, &info) && info.hwndFocus ? info.hwndFocus : foreground;
+        if (!target) return false;
+        std::u16string units;
+        core::appendUtf16(units, character);
+        for (char16_t unit : units)
+            if (!PostMessageW(target, WM_CHAR, unit, 1)) return false;
+        return true;
+    }
+    lastKeysSent = GetTickCount64();
     std::vector<INPUT> inputs =
         stroke ? keyStrokeInputs(*stroke, held, layout) : unicodeInputs(character, held, layout);
     const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
