@@ -15,9 +15,9 @@ clang_major() {
 clang_candidate() {
   apt-cache depends clang 2>/dev/null | sed -n 's/^ *Depends: clang-\([0-9]\+\)$/\1/p' | head -n1
 }
-clang_version=$(clang_major)
-[ -n "$clang_version" ] || clang_version=$(clang_candidate)
-[ -n "$clang_version" ] || { apt_update; clang_version=$(clang_candidate); }
+clang_version=$(clang_major || true)
+[ -n "$clang_version" ] || clang_version=$(clang_candidate || true)
+[ -n "$clang_version" ] || { apt_update; clang_version=$(clang_candidate || true); }
 if [ -z "$clang_version" ]; then
   echo "install-deps: cannot find the package clang in this distribution's package lists" >&2
   exit 1
