@@ -36,4 +36,12 @@ ctest --preset windows "${retry[@]}"
 step "Packages"
 bash scripts/check-packages.sh
 
+# ---- Debian 13: the README's first steps in a Debian 13 root (scripts/debian13-root.sh) ----
+step "Debian 13: scripts/run.sh and the tests without a window system, fresh clone in a Debian 13 root"
+bash scripts/screenshot-run.sh build/screenshots/debian12-main-window.png
+root_sudo=""
+[ "$(id -u)" -eq 0 ] || root_sudo="sudo"
+$root_sudo bash scripts/debian13-root.sh test build/screenshots/debian12-main-window.png
+# ---- end of Debian 13 ----
+
 step "All tests passed"
