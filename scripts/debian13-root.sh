@@ -135,7 +135,7 @@ test_in_root() {
         CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache bash -euo pipefail -c '
         cd /tmp/quillpost
         . /etc/os-release && echo "In $PRETTY_NAME: g++ $(g++ -dumpfullversion), Qt $(dpkg-query -W -f="\${Version}" qt6-base-dev)"
-        bash scripts/screenshot-run.sh /tmp/quillpost-shots/debian13.png
+        bash scripts/screenshot-run.sh /tmp/quillpost-shots/debian13.png 78
         cmake --build --preset linux
         ctest --preset linux -LE "x11|wayland"'
     cleanup

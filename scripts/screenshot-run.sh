@@ -2,7 +2,7 @@
 # Runs `bash scripts/run.sh` as a user would, on an Xvfb screen of its own with a client window (an
 # xterm titled like a game client, so the program starts without its warning), waits for the main
 # window and saves a picture of it. Then ends the program, which run.sh started in its place.
-#   scripts/screenshot-run.sh OUTPUT.png [DISPLAY_NUMBER]      (display :93 unless given)
+#   scripts/screenshot-run.sh OUTPUT.png [DISPLAY_NUMBER]      (display :77 unless given)
 set -uo pipefail
 out=$(realpath -m "$1")
 cd "$(dirname "$0")/.."
@@ -10,7 +10,7 @@ export LC_ALL=C.UTF-8 LANG=C.UTF-8
 source tests/support/x_session.sh
 unset WAYLAND_DISPLAY
 
-start_xvfb ":${2:-93}" 1024x768x24 || exit 1
+start_xvfb ":${2:-77}" 1024x768x24 || exit 1
 xterm -T "Ultima Online - Aldric" -geometry 60x10+600+500 -e sh -c 'stty -echo; exec cat >/dev/null' &
 pids+=($!)
 for _ in $(seq 100); do
