@@ -10,7 +10,7 @@ namespace quill::document::fuzzing {
 
 inline void checkDocument(const Document& document) {
     for (const TextRun& run : document.runs) {
-        if (run.text.empty() || !unicode::isValidUtf8(run.text)) std::abort();
+        if (run.text.empty() || !core::isValidUtf8(run.text)) std::abort();
     }
 }
 

@@ -1,6 +1,7 @@
 // Fuzzes format detection and the plain-text reader through readDocument, and the save encoder with
 // what was read.
-#include "document/document_io.h"
+#include "document/open_document.h"
+#include "document/save_document.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

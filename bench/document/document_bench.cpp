@@ -9,7 +9,7 @@
 
 #include "core/unicode.h"
 #include "document/code_pages.h"
-#include "document/document_io.h"
+#include "document/open_document.h"
 #include "word_binary_builder.h"
 
 #if defined(__linux__)
@@ -59,10 +59,10 @@ std::filesystem::path makeWordDocument() {
     std::istringstream lines(readFile(kFixtures / "unicode_source.txt"));
     std::vector<testing::WordPiece> paragraphs;
     for (std::string line; std::getline(lines, line);) {
-        const std::u32string text = quill::unicode::utf8ToUtf32(line + "\r");
+        const std::u32string text = quill::core::utf8ToUtf32(line + "\r");
         bool fits = true;
         for (const char32_t c : text) fits = fits && code_pages::encodeChar(1252, c).has_value();
-        paragraphs.push_back({quill::unicode::utf32ToUtf16(text), fits});
+        paragraphs.push_back({quill::core::utf32ToUtf16(text), fits});
     }
     std::vector<testing::WordPiece> pieces;
     std::size_t bytes = 0;

@@ -22,8 +22,8 @@
 #include <variant>
 #include <vector>
 
-#include "app/qt/qt_controls.h"
-#include "document/document_io.h"
+#include "app/qt/controls.h"
+#include "document/open_document.h"
 #include "support/large_texts.h"
 
 namespace {
@@ -45,11 +45,11 @@ int measure(const LargeText& item, bool paste) {
     char name[] = "load_bench";
     char* argv[] = {name, nullptr};
     QApplication application(argc, argv);
-    qt::PasteCheckingTextEdit edit;
+    app::qt::PasteCheckingTextEdit edit;
     edit.resize(570, 330);
     edit.show();
     QApplication::processEvents();
-    qt::RichTextEditor editor(edit);
+    app::qt::RichTextEditor editor(edit);
     std::string refused;
     edit.setPasteCheck(testing::pasteCheckAsTheProgramDoes(editor, refused));
     if (paste) {
@@ -62,12 +62,12 @@ int measure(const LargeText& item, bool paste) {
         }
         auto* data = new QMimeData;
         const document::Document& text = std::get<document::Document>(result);
-        data->setText(qt::toQtText(text.plainText()));
+        data->setText(app::qt::toQtText(text.plainText()));
         if (item.rich) {
             // As a word processor offers it: HTML, one paragraph a line, bold runs in <b>.
             QString html = QStringLiteral("<html><body><p>");
             for (const document::TextRun& run : text.runs) {
-                QString part = qt::toQtText(run.text).toHtmlEscaped();
+                QString part = app::qt::toQtText(run.text).toHtmlEscaped();
                 part.replace(QLatin1Char('\n'), QStringLiteral("</p><p>"));
                 html += run.format.bold ? QStringLiteral("<b>") + part + QStringLiteral("</b>") : part;
             }

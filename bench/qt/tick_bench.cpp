@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-#include "app/qt/qt_controls.h"
+#include "app/qt/controls.h"
 #include "support/bench_desktop.h"
 #include "transfer/transfer_engine.h"
 
@@ -25,7 +25,7 @@ QString textOf(std::size_t bytes) {
 void BM_QtEditorTick(benchmark::State& state) {
     QTextEdit edit;
     edit.setPlainText(textOf(static_cast<std::size_t>(state.range(0))));
-    qt::RichTextEditor editor(edit);
+    app::qt::RichTextEditor editor(edit);
     testing::BenchTransfer transfer(editor);
     transfer.tick();
     for (auto _ : state) benchmark::DoNotOptimize(transfer.tick());
@@ -36,7 +36,7 @@ BENCHMARK(BM_QtEditorTick)->Arg(1024)->Arg(1024 * 1024);
 void BM_QtEditorTickAfterEdit(benchmark::State& state) {
     QTextEdit edit;
     edit.setPlainText(textOf(static_cast<std::size_t>(state.range(0))));
-    qt::RichTextEditor editor(edit);
+    app::qt::RichTextEditor editor(edit);
     testing::BenchTransfer transfer(editor);
     QTextCursor end(edit.document());
     end.movePosition(QTextCursor::End);

@@ -42,11 +42,7 @@ class ClientAlwaysInFront : public platform::WindowSystem {
 
 // The client list a scan of ClientAlwaysInFront gives.
 inline client::ClientList benchClientList() {
-    client::ClientList clients;
-    clients.handles = {std::to_string(ClientAlwaysInFront::kClient)};
-    clients.titles = {"Ultima Online - Bench"};
-    clients.processIds = {"1"};
-    return clients;
+    return {{ClientAlwaysInFront::kClient, "Ultima Online - Bench", 1}};
 }
 
 // A timer the benchmark drives by hand: it never ticks by itself.

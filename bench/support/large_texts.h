@@ -12,7 +12,8 @@
 #include <vector>
 
 #include "app/controls.h"
-#include "document/document_io.h"
+#include "app/editor_limits.h"
+#include "document/open_document.h"
 #include "support/bench_desktop.h"
 
 namespace quill::testing {
@@ -66,7 +67,7 @@ inline double millisecondsSince(std::chrono::steady_clock::time_point begin) {
 inline std::string openAsTheProgramDoes(const LargeText& item, app::EditorControl& editor) {
     auto result = document::readDocumentFile(item.file);
     if (const auto* failure = std::get_if<document::Failure>(&result)) return failure->message;
-    if (auto tooMuch = document::checkFitsEditor(std::get<document::Document>(result), "bench"))
+    if (auto tooMuch = app::checkFitsEditor(std::get<document::Document>(result), "bench"))
         return tooMuch->message;
     editor.setDocument(std::get<document::Document>(result));
     return {};
@@ -76,8 +77,7 @@ inline std::string openAsTheProgramDoes(const LargeText& item, app::EditorContro
 inline std::function<bool(const std::u16string&)> pasteCheckAsTheProgramDoes(
     const transfer::TextSource& editor, std::string& refused) {
     return [&editor, &refused](const std::u16string& pasted) {
-        auto tooMuch = document::checkPasteFitsEditor(document::extentOf(editor.plainText()),
-                                                      document::extentOf(pasted));
+        auto tooMuch = app::checkPasteFitsEditor(app::extentOf(editor.plainText()), app::extentOf(pasted));
         if (tooMuch) refused = tooMuch->message;
         return !tooMuch;
     };

@@ -23,10 +23,10 @@
 #include <variant>
 #include <vector>
 
-#include "document/document_io.h"
+#include "app/win32/controls.h"
+#include "document/open_document.h"
 #include "platform/win32/wide_text.h"
 #include "support/large_texts.h"
-#include "win32_controls.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ int measure(const LargeText& item, bool paste) {
         CreateWindowExW(0, MSFTEDIT_CLASS, L"", WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE, 0, 0, 570,
                         330, host, nullptr, nullptr, nullptr);
     if (!edit) return 1;
-    app::win32::RichEditText editor;
+    app::win32::RichTextEditor editor;
     editor.attach(edit, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     drainMessages();
     std::string refused;

@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <string>
 
+#include "app/win32/controls.h"
 #include "support/bench_desktop.h"
 #include "transfer/transfer_engine.h"
-#include "win32_controls.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ void measure(HWND edit, std::size_t bytes) {
     while (text.size() * 2 < bytes) text += line;
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 
-    app::win32::RichEditText editor;
+    app::win32::RichTextEditor editor;
     editor.attach(edit, static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT)));
     testing::BenchTransfer transfer(editor);
 

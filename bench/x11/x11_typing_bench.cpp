@@ -36,7 +36,7 @@ struct Figures {
 };
 
 Figures measure(const std::filesystem::path& output, const std::function<void()>& send) {
-    const std::u32string expected = unicode::utf8ToUtf32(quill::testing::kAcceptanceText);
+    const std::u32string expected = core::utf8ToUtf32(quill::testing::kAcceptanceText);
     std::filesystem::resize_file(output, 0);
     const auto begin = std::chrono::steady_clock::now();
     send();
@@ -44,7 +44,7 @@ Figures measure(const std::filesystem::path& output, const std::function<void()>
     const std::string received = waitForFile(output, quill::testing::kAcceptanceText.size(), 10s);
     Figures figures;
     figures.total = expected.size();
-    figures.exact = exactCharacters(expected, unicode::utf8ToUtf32(received));
+    figures.exact = exactCharacters(expected, core::utf8ToUtf32(received));
     figures.msPerCharacter =
         std::chrono::duration<double, std::milli>(end - begin).count() / static_cast<double>(expected.size());
     return figures;
@@ -87,7 +87,7 @@ int main() {
             return 1;
         }
         const Figures ours = measure(xterm.output(), [&] {
-            for (char32_t character : unicode::utf8ToUtf32(quill::testing::kAcceptanceText))
+            for (char32_t character : core::utf8ToUtf32(quill::testing::kAcceptanceText))
                 windows->sendCharacter(character);
         });
         print(layout, "quillpost X11 backend", ours);

@@ -14,14 +14,16 @@ constexpr ControlId kNone = Frame1;
 constexpr std::array kMainControls{
     Control{Frame1, "Frame1", Frame, false, kNone, 120, 120, 6855, 5775,
             "Text der in den Client (Buch) übertragen werden soll", 0, true},
-    Control{Command1, "Command1", PushButton, false, kNone, 7080, 240, 1815, 375, "&Text übertragen", 1,
-            true},
-    Control{Command2, "Command2", PushButton, false, kNone, 7080, 720, 1815, 375, "Text &löschen", 2, true},
-    Control{Command3, "Command3", PushButton, false, kNone, 7080, 6000, 1815, 375, "E&xit", 3, true},
-    Control{Command4, "Command4", PushButton, false, kNone, 7080, 5640, 1815, 255, "About", 4, true},
-    Control{List1_0, "List1(0)", ListBox, false, kNone, 7080, 2640, 1815, 300, "", 5, false},
-    Control{List1_1, "List1(1)", ListBox, false, kNone, 7080, 3000, 1815, 300, "", 6, false},
-    Control{List1_2, "List1(2)", ListBox, false, kNone, 7080, 3360, 1815, 300, "", 7, false},
+    Control{Command1, "Command1", PushButton, false, kNone, 7080, 240, 1815, 375, "&Text übertragen", 1, true,
+            Action::Command1_Click},
+    Control{Command2, "Command2", PushButton, false, kNone, 7080, 720, 1815, 375, "Text &löschen", 2, true,
+            Action::Command2_Click},
+    Control{Command3, "Command3", PushButton, false, kNone, 7080, 6000, 1815, 375, "E&xit", 3, true,
+            Action::Command3_Click},
+    Control{Command4, "Command4", PushButton, false, kNone, 7080, 5640, 1815, 255, "About", 4, true,
+            Action::Command4_Click},
+    // The client lists List1(0..2) (tab positions 5 to 7) are no controls here: the main window keeps
+    // the found clients as records (client::ClientList), never shown.
     Control{Text1, "Text1", RichEdit, true, Frame1, 120, 240, 6615, 5415, "", 8, true},
     Control{Frame2, "Frame2", Frame, false, kNone, 120, 5760, 6855, 615, "", 9, true},
     Control{Label1, "Label1", Label, true, Frame2, 120, 240, 3855, 255, "Delay von Zeichen zu Zeichen (0,2s)",
@@ -32,15 +34,15 @@ constexpr std::array kMainControls{
 constexpr std::array kFocusOrder{Command1, Command2, Command3, Command4, Text1, Slider1};
 
 constexpr std::array kMenu{
-    MenuItem{"mnu_datei", "&Datei", false, ""},
-    MenuItem{"mnu_datei_neu", "&Neu", true, "Ctrl+N"},
-    MenuItem{"mnu_nothing1", "-", true, ""},
-    MenuItem{"mnu_datei_oeffnen", "Oe&ffnen", true, "Ctrl+O"},
-    MenuItem{"mnu_datei_speichern", "&Speichern", true, "Ctrl+S"},
-    MenuItem{"mnu_nothing", "-", true, ""},
-    MenuItem{"mnu_datei_beenden", "&Beenden", true, "Ctrl+X"},
-    MenuItem{"mnu_features", "&Features v2...", false, ""},
-    MenuItem{"mnu_info", "&Info...", false, ""},
+    MenuItem{"mnu_datei", "&Datei", false, "", Action::None},
+    MenuItem{"mnu_datei_neu", "&Neu", true, "Ctrl+N", Action::mnu_datei_neu_Click},
+    MenuItem{"mnu_nothing1", "-", true, "", Action::None},
+    MenuItem{"mnu_datei_oeffnen", "Oe&ffnen", true, "Ctrl+O", Action::mnu_datei_oeffnen_Click},
+    MenuItem{"mnu_datei_speichern", "&Speichern", true, "Ctrl+S", Action::mnu_datei_speichern_Click},
+    MenuItem{"mnu_nothing", "-", true, "", Action::None},
+    MenuItem{"mnu_datei_beenden", "&Beenden", true, "Ctrl+X", Action::mnu_datei_beenden_Click},
+    MenuItem{"mnu_features", "&Features v2...", false, "", Action::mnu_features_Click},
+    MenuItem{"mnu_info", "&Info...", false, "", Action::mnu_info_Click},
 };
 
 constexpr Rgb kDarkRed{192, 0, 0};

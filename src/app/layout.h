@@ -23,7 +23,23 @@ constexpr int twipsToPixels(int twips, int dpi = 96) {
     return (twips * dpi + 720) / 1440;
 }
 
-enum class ControlKind { Frame, PushButton, ListBox, RichEdit, Label, Slider };
+enum class ControlKind { Frame, PushButton, RichEdit, Label, Slider };
+
+// What a button or a menu item does when it is clicked: one action per control, named after the
+// handler of FrmMainLogic that runs it (FrmMainLogic::run maps each to its handler).
+enum class Action {
+    None,
+    Command1_Click,
+    Command2_Click,
+    Command3_Click,
+    Command4_Click,
+    mnu_datei_neu_Click,
+    mnu_datei_oeffnen_Click,
+    mnu_datei_speichern_Click,
+    mnu_datei_beenden_Click,
+    mnu_features_Click,
+    mnu_info_Click,
+};
 
 enum class ControlId {
     Frame1,
@@ -31,9 +47,6 @@ enum class ControlId {
     Command2,
     Command3,
     Command4,
-    List1_0,
-    List1_1,
-    List1_2,
     Text1,
     Frame2,
     Label1,
@@ -50,7 +63,7 @@ enum class ControlId {
 
 struct Control {
     ControlId id;
-    std::string_view name;  // e.g. "List1(0)"
+    std::string_view name;  // e.g. "Command1"
     ControlKind kind;
     // Containing control, or none for the window's client area. Left/Top are relative to the
     // container's outer top-left corner.
@@ -60,6 +73,7 @@ struct Control {
     std::string_view caption;      // UTF-8; '&' marks the access key
     int tabIndex;                  // -1: no tab position
     bool visible;
+    Action action = Action::None;  // buttons: what a click does
 };
 
 // FrmMain.
@@ -82,6 +96,7 @@ struct MenuItem {
     std::string_view caption;   // "-" for a separator
     bool inDateiMenu;           // false: on the menu bar itself
     std::string_view shortcut;  // "Ctrl+N" or empty
+    Action action;              // Action::None for the "Datei" menu itself and separators
 };
 std::span<const MenuItem> mainMenu();
 

@@ -1,10 +1,9 @@
 #include "app/main_window_logic.h"
 
-#include <array>
 #include <cstdio>
-#include <utility>
 #include <variant>
 
+#include "app/editor_limits.h"
 #include "core/unicode.h"
 #include "transfer/delay.h"
 
@@ -25,7 +24,7 @@ constexpr const char* kTransferTitle = "Hey, Dude!";
 
 std::string characterName(char32_t character) {
     std::string text = "\"";
-    unicode::appendUtf8(text, character);
+    core::appendUtf8(text, character);
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(character));
     return text + "\" (" + code + ")";
@@ -42,7 +41,7 @@ FrmMainLogic::FrmMainLogic(platform::WindowSystem& windows, MainWindowControls c
 
 void FrmMainLogic::Form_Load(platform::WindowHandle ownWindow) {
     client::RefreshClientList(windows_, clients_, ownWindow);
-    if (clients_.count() == 0) controls_.messages.show(kNoClientText, kNoClientTitle);
+    if (clients_.empty()) controls_.messages.show(kNoClientText, kNoClientTitle);
 }
 
 void FrmMainLogic::Command1_Click() {
@@ -120,7 +119,7 @@ void FrmMainLogic::mnu_datei_oeffnen_Click() {
     }
     const auto& loaded = std::get<document::Document>(result);
     // A text the editor cannot show without hanging is refused before the editor is touched.
-    if (auto failure = document::checkFitsEditor(loaded, document::displayNameOf(*path))) {
+    if (auto failure = checkFitsEditor(loaded, document::displayNameOf(*path))) {
         controls_.messages.show(failure->message, kOpenDialogTitle);
         return;
     }
@@ -128,8 +127,7 @@ void FrmMainLogic::mnu_datei_oeffnen_Click() {
 }
 
 bool FrmMainLogic::Text1_Paste(std::u16string_view pasted) {
-    const auto failure = document::checkPasteFitsEditor(document::extentOf(controls_.text1.plainText()),
-                                                        document::extentOf(pasted));
+    const auto failure = checkPasteFitsEditor(extentOf(controls_.text1.plainText()), extentOf(pasted));
     if (failure) controls_.messages.show(failure->message, kTransferTitle);
     return !failure;
 }
@@ -137,28 +135,38 @@ bool FrmMainLogic::Text1_Paste(std::u16string_view pasted) {
 void FrmMainLogic::mnu_datei_speichern_Click() {
     const auto path = controls_.cd.showSave(fileDialogRequest(kSaveDialogTitle));
     if (!path || path->empty()) return;
-    const std::string text = unicode::utf16ToUtf8(controls_.text1.plainText());
+    const std::string text = core::utf16ToUtf8(controls_.text1.plainText());
     if (auto failure = document::savePlainTextFile(*path, text, saveEncoding_)) {
         controls_.messages.show(failure->message, kSaveDialogTitle);
     }
 }
 
-Handler handlerFor(std::string_view controlName) {
-    static constexpr std::array<std::pair<std::string_view, Handler>, 10> kHandlers{{
-        {"Command1", &FrmMainLogic::Command1_Click},
-        {"Command2", &FrmMainLogic::Command2_Click},
-        {"Command3", &FrmMainLogic::Command3_Click},
-        {"Command4", &FrmMainLogic::Command4_Click},
-        {"mnu_datei_neu", &FrmMainLogic::mnu_datei_neu_Click},
-        {"mnu_datei_oeffnen", &FrmMainLogic::mnu_datei_oeffnen_Click},
-        {"mnu_datei_speichern", &FrmMainLogic::mnu_datei_speichern_Click},
-        {"mnu_datei_beenden", &FrmMainLogic::mnu_datei_beenden_Click},
-        {"mnu_features", &FrmMainLogic::mnu_features_Click},
-        {"mnu_info", &FrmMainLogic::mnu_info_Click},
-    }};
-    for (const auto& [name, handler] : kHandlers)
-        if (name == controlName) return handler;
-    return nullptr;
+void FrmMainLogic::run(layout::Action action) {
+    using enum layout::Action;
+    switch (action) {
+        case None:
+            return;
+        case Command1_Click:
+            return this->Command1_Click();
+        case Command2_Click:
+            return this->Command2_Click();
+        case Command3_Click:
+            return this->Command3_Click();
+        case Command4_Click:
+            return this->Command4_Click();
+        case mnu_datei_neu_Click:
+            return this->mnu_datei_neu_Click();
+        case mnu_datei_oeffnen_Click:
+            return this->mnu_datei_oeffnen_Click();
+        case mnu_datei_speichern_Click:
+            return this->mnu_datei_speichern_Click();
+        case mnu_datei_beenden_Click:
+            return this->mnu_datei_beenden_Click();
+        case mnu_features_Click:
+            return this->mnu_features_Click();
+        case mnu_info_Click:
+            return this->mnu_info_Click();
+    }
 }
 
 }  // namespace quill::app

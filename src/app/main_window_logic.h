@@ -1,11 +1,11 @@
 // The main window's behaviour: every handler of FrmMain, written once for both front-ends.
 #pragma once
 
-#include <string_view>
-
 #include "app/controls.h"
+#include "app/layout.h"
 #include "client/client_list.h"
-#include "document/document_io.h"
+#include "document/open_document.h"
+#include "document/save_document.h"
 #include "platform/window_system.h"
 #include "transfer/transfer_engine.h"
 
@@ -61,6 +61,9 @@ class FrmMainLogic {
     void mnu_features_Click();
     void mnu_info_Click();
 
+    // Runs the handler a button's or menu item's action names (layout::Action); Action::None does nothing.
+    void run(layout::Action action);
+
     const client::ClientList& List1() const { return clients_; }
     const transfer::TransferEngine& transfer() const { return engine_; }
 
@@ -74,10 +77,5 @@ class FrmMainLogic {
     client::ClientList clients_;
     transfer::TransferEngine engine_;
 };
-
-// Which handler a button or menu item runs, by the control's name ("Command1", "mnu_info"); both
-// front-ends connect their widgets through this one table.
-using Handler = void (FrmMainLogic::*)();
-Handler handlerFor(std::string_view controlName);
 
 }  // namespace quill::app

@@ -1,5 +1,5 @@
-// The game-client windows found at start: three parallel lists (handles, titles, process ids),
-// entry k of each describing the same window, in z-order, topmost first.
+// The game-client windows found at start: one record per window (handle, title, owning process),
+// in z-order, topmost first. Never shown to the user.
 #pragma once
 
 #include <string>
@@ -16,25 +16,23 @@ inline constexpr std::string_view kClientTitlePrefix = "Ultima Online -";
 // True when `title` begins with the client prefix (exact, case-sensitive).
 bool isClientTitle(std::string_view title);
 
-// The three hidden lists of the main window. Never shown to the user.
-struct ClientList {
-    std::vector<std::string> handles;     // List1(0): handle as signed decimal
-    std::vector<std::string> titles;      // List1(1): full title
-    std::vector<std::string> processIds;  // List1(2): owning process id as decimal
+// One found client: entry k of List1(0), List1(1) and List1(2) of the main window.
+struct ClientWindow {
+    platform::WindowHandle handle = platform::kNoWindow;
+    std::string title;
+    platform::ProcessId processId = 0;
 
-    std::size_t count() const { return handles.size(); }
-    void clear();
+    // The handle as List1(0) writes it: read as a signed 32-bit number, plain decimal.
+    std::string handleText() const;
+    bool operator==(const ClientWindow&) const = default;
 };
 
-// Writes a handle the way the list keeps it: read as a signed 32-bit number, plain decimal.
-std::string handleText(platform::WindowHandle window);
-// Reads a handle back from its list text; 0 when the text is not a handle.
-platform::WindowHandle handleFromText(std::string_view text);
+using ClientList = std::vector<ClientWindow>;
 
-// Inspects one window and appends it to the three lists when it is a client window.
+// Inspects one window and appends it to the list when it is a client window.
 void GetWindowInfo(platform::WindowSystem& windows, ClientList& clients, platform::WindowHandle hwnd);
 
-// Clears the lists and inspects the desktop window, then every top-level window from the topmost
+// Clears the list and inspects the desktop window, then every top-level window from the topmost
 // one of `ownWindow`'s z-order level down to the last.
 void RefreshClientList(platform::WindowSystem& windows, ClientList& clients,
                        platform::WindowHandle ownWindow);

@@ -2,17 +2,17 @@
 
 #include "core/unicode.h"
 
-namespace quill::display {
+namespace quill::core {
 
 std::string shortenInMiddle(std::string_view utf8, std::size_t maxCharacters) {
-    const std::u32string characters = unicode::utf8ToUtf32(utf8);
+    const std::u32string characters = core::utf8ToUtf32(utf8);
     if (characters.size() <= maxCharacters || maxCharacters < 3) return std::string(utf8);
     const std::size_t kept = maxCharacters - 1;
     const std::size_t head = kept * 2 / 5;
     std::u32string shortened = characters.substr(0, head);
     shortened += U'\u2026';
     shortened += characters.substr(characters.size() - (kept - head));
-    return unicode::utf32ToUtf8(shortened);
+    return core::utf32ToUtf8(shortened);
 }
 
 std::string groupedNumber(std::uintmax_t value) {
@@ -25,4 +25,4 @@ std::string groupedNumber(std::uintmax_t value) {
     return text;
 }
 
-}  // namespace quill::display
+}  // namespace quill::core

@@ -1,6 +1,6 @@
 #include "core/unicode.h"
 
-namespace quill::unicode {
+namespace quill::core {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -173,4 +173,4 @@ std::u32string withCrLfLineBreaks(std::u32string_view text) {
     return out;
 }
 
-}  // namespace quill::unicode
+}  // namespace quill::core

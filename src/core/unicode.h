@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace quill::unicode {
+namespace quill::core {
 
 // Invalid sequences become U+FFFD; nothing is dropped silently.
 std::u32string utf8ToUtf32(std::string_view text);
@@ -28,4 +28,4 @@ std::size_t codePointCount(std::string_view utf8);
 // Normalises every line break (CR LF, lone CR, lone LF, U+2029, U+2028) to CR LF.
 std::u32string withCrLfLineBreaks(std::u32string_view text);
 
-}  // namespace quill::unicode
+}  // namespace quill::core

@@ -149,11 +149,11 @@ void appendDecoded(std::string& utf8, unsigned codePage, std::string_view bytes)
             const auto pair = i + 1 < bytes.size()
                                   ? decodePair(codePage, byte, static_cast<std::uint8_t>(bytes[i + 1]))
                                   : std::nullopt;
-            unicode::appendUtf8(utf8, pair.value_or(U'\uFFFD'));
+            core::appendUtf8(utf8, pair.value_or(U'\uFFFD'));
             if (pair) ++i;
             continue;
         }
-        unicode::appendUtf8(utf8, decodeByte(codePage, byte));
+        core::appendUtf8(utf8, decodeByte(codePage, byte));
     }
 }
 

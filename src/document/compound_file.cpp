@@ -10,10 +10,6 @@ constexpr std::uint32_t kFreeSector = 0xFFFFFFFF;
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;
 constexpr std::size_t kHeaderDifatEntries = 109;
 
-[[noreturn]] void broken(const std::string& reason) {
-    throw ReadError(ReadError::Kind::Broken, reason);
-}
-
 char16_t upper(char16_t c) {
     return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "document/readers.h"
+#include "document/byte_reader.h"
 
 namespace quill::document {
 

@@ -290,7 +290,7 @@ Document readWordXml(std::string_view documentXml) {
                     TextFormat symbolFormat = runFormat;
                     if (font) symbolFormat.fontFamily = *font;
                     std::string character;
-                    unicode::appendUtf8(character, static_cast<char32_t>(value));
+                    core::appendUtf8(character, static_cast<char32_t>(value));
                     text.append(character, symbolFormat);
                 }
             }

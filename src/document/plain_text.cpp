@@ -31,9 +31,9 @@ std::string decodeUtf16(Bytes bytes, bool bigEndian) {
         const unsigned second = bytes[i + 1];
         units.push_back(static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
     }
-    std::string utf8 = unicode::utf16ToUtf8(units);
+    std::string utf8 = core::utf16ToUtf8(units);
     // An odd trailing byte cannot be a character: show it as a replacement rather than drop it.
-    if (bytes.size() % 2 != 0) unicode::appendUtf8(utf8, U'\uFFFD');
+    if (bytes.size() % 2 != 0) core::appendUtf8(utf8, U'\uFFFD');
     return utf8;
 }
 
@@ -44,7 +44,7 @@ Document readPlainText(Bytes bytes, unsigned codePage) {
     std::string utf8;
     if (raw.starts_with("\xEF\xBB\xBF")) {
         // Invalid sequences after a UTF-8 mark become U+FFFD.
-        utf8 = unicode::utf32ToUtf8(unicode::utf8ToUtf32(raw.substr(3)));
+        utf8 = core::utf32ToUtf8(core::utf8ToUtf32(raw.substr(3)));
     } else if (raw.starts_with("\xFF\xFE")) {
         utf8 = decodeUtf16(bytes.subspan(2), false);
     } else if (raw.starts_with("\xFE\xFF")) {
@@ -54,7 +54,7 @@ Document readPlainText(Bytes bytes, unsigned codePage) {
             throw ReadError(ReadError::Kind::Unsupported,
                             "Sie ist weder eine Textdatei noch ein RTF-, Word- oder OpenDocument-Dokument");
         }
-        if (unicode::isValidUtf8(raw)) {
+        if (core::isValidUtf8(raw)) {
             utf8.assign(raw);
         } else {
             code_pages::appendDecoded(utf8, code_pages::canDecode(codePage) ? codePage : 1252, raw);

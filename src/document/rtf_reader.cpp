@@ -565,10 +565,10 @@ class RtfReader {
                 const auto pair = code_pages::decodePair(bytesCodePage, *leadByte_, byte);
                 leadByte_.reset();
                 if (pair) {
-                    unicode::appendUtf8(out, *pair);
+                    core::appendUtf8(out, *pair);
                     continue;
                 }
-                unicode::appendUtf8(out, U'\uFFFD');
+                core::appendUtf8(out, U'\uFFFD');
             }
             if (code_pages::isLeadByte(bytesCodePage, byte)) {
                 leadByte_ = byte;
@@ -580,7 +580,7 @@ class RtfReader {
                 continue;  // other control characters are not text
             } else {
                 const char32_t character = code_pages::decodeByte(bytesCodePage, byte);
-                if (character != kSoftHyphen) unicode::appendUtf8(out, character);
+                if (character != kSoftHyphen) core::appendUtf8(out, character);
             }
         }
         endsWithParagraphMark_ = false;
@@ -590,7 +590,7 @@ class RtfReader {
     void emitSpecial(char32_t character) {
         if (!shown()) return;
         takePendingSurrogate();
-        unicode::appendUtf8(pendingFor(state().format), character);
+        core::appendUtf8(pendingFor(state().format), character);
         endsWithParagraphMark_ = false;
         afterParagraphMark_ = false;
     }
@@ -646,19 +646,19 @@ class RtfReader {
         std::string& out = pendingFor(state().format);
         if (leadByte_) {
             leadByte_.reset();
-            unicode::appendUtf8(out, U'\uFFFD');
+            core::appendUtf8(out, U'\uFFFD');
         }
         if (highSurrogate_) {
             const char16_t high = *highSurrogate_;
             highSurrogate_.reset();
             if (unit >= 0xDC00 && unit <= 0xDFFF) {
-                unicode::appendUtf8(
-                    out, 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00));
+                core::appendUtf8(out,
+                                 0x10000 + ((static_cast<char32_t>(high) - 0xD800) << 10) + (unit - 0xDC00));
                 endsWithParagraphMark_ = false;
                 afterParagraphMark_ = false;
                 return;
             }
-            unicode::appendUtf8(out, U'\uFFFD');
+            core::appendUtf8(out, U'\uFFFD');
         }
         if (unit >= 0xD800 && unit <= 0xDBFF) {
             highSurrogate_ = unit;
@@ -667,7 +667,7 @@ class RtfReader {
         if (unit == 0x0D || unit == 0x0A) {
             out.push_back('\n');
         } else if ((unit == '\t' || unit >= 0x20) && unit != kSoftHyphen) {
-            unicode::appendUtf8(out, unit);
+            core::appendUtf8(out, unit);
         }
         endsWithParagraphMark_ = false;
         afterParagraphMark_ = false;
@@ -678,11 +678,11 @@ class RtfReader {
     void takePendingSurrogate(bool leadByteToo = true) {
         if (leadByte_ && leadByteToo) {
             leadByte_.reset();
-            unicode::appendUtf8(pendingFor(state().format), U'\uFFFD');
+            core::appendUtf8(pendingFor(state().format), U'\uFFFD');
         }
         if (!highSurrogate_) return;
         highSurrogate_.reset();
-        unicode::appendUtf8(pendingFor(state().format), U'\uFFFD');
+        core::appendUtf8(pendingFor(state().format), U'\uFFFD');
     }
 
     // The text buffer for the given format; a change of format hands the buffered text to the document.
@@ -697,11 +697,11 @@ class RtfReader {
     void flush() {
         if (leadByte_) {
             leadByte_.reset();
-            unicode::appendUtf8(pending_, U'\uFFFD');
+            core::appendUtf8(pending_, U'\uFFFD');
         }
         if (highSurrogate_) {
             highSurrogate_.reset();
-            unicode::appendUtf8(pending_, U'\uFFFD');
+            core::appendUtf8(pending_, U'\uFFFD');
         }
         document_.append(pending_, pendingFormat_);
         pending_.clear();

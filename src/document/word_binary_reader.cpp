@@ -4,16 +4,13 @@
 #include <vector>
 
 #include "core/unicode.h"
+#include "document/byte_reader.h"
 #include "document/code_pages.h"
 #include "document/compound_file.h"
 #include "document/readers.h"
 
 namespace quill::document {
 namespace {
-
-[[noreturn]] void broken(const std::string& reason) {
-    throw ReadError(ReadError::Kind::Broken, reason);
-}
 
 constexpr std::size_t kPage = 512;
 
@@ -42,51 +39,78 @@ std::optional<std::size_t> operandLength(Bytes properties, std::size_t position,
     }
 }
 
-// A formatted-disk page (FKP) of character or paragraph properties: the runs it holds, each a range of
-// positions in the WordDocument stream with its properties. Bytes are checked against the page.
-class PropertyPage {
+// The runs of character or paragraph properties, found through their bin table (PlcBteChpx or PlcBtePapx,
+// `lcbPlcf` bytes at `fcPlcf` in the table stream) and its formatted-disk pages (FKP) in the WordDocument
+// stream. On a page, each run has an entry of `entrySize` bytes after the range table; the entry's first
+// byte is half the offset of the run's properties on the page. Bytes are checked against the page; a bin
+// table of an impossible size holds no runs.
+class PropertyRuns {
   public:
-    // `plcf` is the bin table (PlcBteChpx or PlcBtePapx); `word` the WordDocument stream.
-    PropertyPage(Bytes word, Bytes plcf, std::size_t count, std::size_t fc) {
+    PropertyRuns(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf, std::size_t entrySize)
+        : word_(word), entrySize_(entrySize) {
+        if (fcPlcf > table.size() || lcbPlcf > table.size() - fcPlcf || lcbPlcf < 12 ||
+            (lcbPlcf - 4) % 8 != 0)
+            return;
+        plcf_ = table.subspan(fcPlcf, lcbPlcf);
+        count_ = (lcbPlcf - 4) / 8;
+    }
+
+    // The run that holds `fc`: its range of positions in the WordDocument stream, its page, and the
+    // offset of its properties on the page (0: none).
+    struct Run {
+        std::size_t begin, end;
+        Bytes page;
+        std::size_t properties;
+    };
+    std::optional<Run> find(std::size_t fc) const {
         // The page whose range holds the character.
-        std::size_t low = 0, high = count;
+        std::size_t low = 0, high = count_;
         while (low < high) {
             const std::size_t middle = (low + high) / 2;
-            if (readU32(plcf, 4 * (middle + 1)) <= fc) {
+            if (readU32(plcf_, 4 * (middle + 1)) <= fc) {
                 low = middle + 1;
             } else {
                 high = middle;
             }
         }
-        if (low >= count || readU32(plcf, 4 * low) > fc) return;
-        const std::size_t pageNumber = readU32(plcf, 4 * (count + 1) + 4 * low) & 0x3FFFFF;
-        if (word.size() < kPage || pageNumber >= word.size() / kPage) return;
-        page_ = word.subspan(pageNumber * kPage, kPage);
-        runs_ = page_[kPage - 1];
-    }
-
-    // The index of the run that holds `fc`, with its range; nothing when the page has none.
-    struct Run {
-        std::size_t index, begin, end;
-    };
-    std::optional<Run> find(std::size_t fc, std::size_t entrySize) const {
-        if (page_.empty() || 4 * (runs_ + 1) + entrySize * runs_ > kPage - 1) return std::nullopt;
-        for (std::size_t run = 0; run < runs_; ++run) {
-            const std::size_t begin = readU32(page_, 4 * run), end = readU32(page_, 4 * (run + 1));
-            if (fc >= begin && fc < end) return Run{run, begin, end};
+        if (low >= count_ || readU32(plcf_, 4 * low) > fc) return std::nullopt;
+        const std::size_t pageNumber = readU32(plcf_, 4 * (count_ + 1) + 4 * low) & 0x3FFFFF;
+        if (word_.size() < kPage || pageNumber >= word_.size() / kPage) return std::nullopt;
+        const Bytes page = word_.subspan(pageNumber * kPage, kPage);
+        // The run on that page.
+        const std::size_t runs = page[kPage - 1];
+        if (4 * (runs + 1) + entrySize_ * runs > kPage - 1) return std::nullopt;
+        for (std::size_t run = 0; run < runs; ++run) {
+            const std::size_t begin = readU32(page, 4 * run), end = readU32(page, 4 * (run + 1));
+            if (fc >= begin && fc < end) {
+                return Run{begin, end, page, 2 * std::size_t{page[4 * (runs + 1) + entrySize_ * run]}};
+            }
         }
         return std::nullopt;
     }
-    // The first byte of the run's entry (entries of `entrySize` bytes follow the range table).
-    std::size_t entryByte(std::size_t run, std::size_t entrySize) const {
-        return page_[4 * (runs_ + 1) + entrySize * run];
-    }
-    Bytes page() const { return page_; }
 
   private:
-    Bytes page_;
-    std::size_t runs_ = 0;
+    Bytes word_;
+    Bytes plcf_;
+    std::size_t count_ = 0;
+    std::size_t entrySize_;
 };
+
+// Calls `take(sprm, operand)` for each property modifier in `properties` in turn, `operand` being the
+// first byte of its operand; stops before a modifier whose length cannot be told or whose operand lies
+// beyond the end.
+template <typename Take>
+void forEachModifier(Bytes properties, Take take) {
+    std::size_t position = 0;
+    while (position + 2 <= properties.size()) {
+        const std::uint16_t sprm = readU16(properties, position);
+        position += 2;
+        const auto operand = operandLength(properties, position, sprm);
+        if (!operand || position >= properties.size()) return;
+        take(sprm, properties[position]);
+        position += *operand;
+    }
+}
 
 // What a cell mark (0x07) or a paragraph mark (0x0D) ends, from the paragraph properties: the row-end
 // paragraph of a table carries the "table terminating paragraph" property; in a table nested in a cell,
@@ -97,13 +121,8 @@ enum class MarkEnds { Paragraph, Cell, Row };
 
 class TableMarks {
   public:
-    TableMarks(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf) : word_(word) {
-        if (fcPlcf > table.size() || lcbPlcf > table.size() - fcPlcf || lcbPlcf < 12 ||
-            (lcbPlcf - 4) % 8 != 0)
-            return;
-        plcf_ = table.subspan(fcPlcf, lcbPlcf);
-        count_ = (lcbPlcf - 4) / 8;
-    }
+    TableMarks(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf)
+        : paragraphs_(word, table, fcPlcf, lcbPlcf, kEntrySize) {}
 
     // For a cell mark: Row or Cell.
     MarkEnds cellMark(std::size_t fc) const { return flagsAt(fc).rowEnd ? MarkEnds::Row : MarkEnds::Cell; }
@@ -133,11 +152,10 @@ class TableMarks {
     }
 
     void lookUp(std::size_t fc, Flags& flags) const {
-        const PropertyPage page(word_, plcf_, count_, fc);
-        const auto run = page.find(fc, kEntrySize);
+        const auto run = paragraphs_.find(fc);
         if (!run) return;
-        const Bytes bytes = page.page();
-        const std::size_t offset = 2 * page.entryByte(run->index, kEntrySize);
+        const Bytes bytes = run->page;
+        const std::size_t offset = run->properties;
         if (offset == 0 || offset + 2 > kPage) return;
         std::size_t start = offset + 1;
         std::size_t length = 2 * std::size_t{bytes[offset]} - 1;
@@ -146,27 +164,16 @@ class TableMarks {
             length = 2 * std::size_t{bytes[offset + 1]};
         }
         if (start + length > kPage || length < 2) return;
-        readFlags(bytes.subspan(start + 2, length - 2), flags);  // after the style index
-    }
-
-    static void readFlags(Bytes properties, Flags& flags) {
-        std::size_t position = 0;
-        while (position + 2 <= properties.size()) {
-            const std::uint16_t sprm = readU16(properties, position);
-            position += 2;
-            const auto operand = operandLength(properties, position, sprm);
-            if (!operand || position >= properties.size()) return;
-            const bool on = properties[position] != 0;
+        const Bytes properties = bytes.subspan(start + 2, length - 2);  // after the style index
+        forEachModifier(properties, [&flags](std::uint16_t sprm, std::uint8_t operand) {
+            const bool on = operand != 0;
             if (sprm == kTableTerminatingParagraph) flags.rowEnd = on;
             if (sprm == kInnerTableCell) flags.innerCell = on;
             if (sprm == kInnerTableTerminatingParagraph) flags.innerRowEnd = on;
-            position += *operand;
-        }
+        });
     }
 
-    Bytes word_;
-    Bytes plcf_;
-    std::size_t count_ = 0;
+    PropertyRuns paragraphs_;
 };
 
 // Tells which characters are not shown: deleted with tracked changes (sprmCFRMarkDel) or hidden
@@ -174,13 +181,8 @@ class TableMarks {
 // styles. Any inconsistency in these structures only means that the characters are shown.
 class RemovedCharacters {
   public:
-    RemovedCharacters(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf) : word_(word) {
-        if (fcPlcf > table.size() || lcbPlcf > table.size() - fcPlcf || lcbPlcf < 12 ||
-            (lcbPlcf - 4) % 8 != 0)
-            return;
-        plcf_ = table.subspan(fcPlcf, lcbPlcf);
-        count_ = (lcbPlcf - 4) / 8;
-    }
+    RemovedCharacters(Bytes word, Bytes table, std::uint32_t fcPlcf, std::uint32_t lcbPlcf)
+        : characters_(word, table, fcPlcf, lcbPlcf, kEntrySize) {}
 
     bool isRemoved(std::size_t fc) {
         // Consecutive characters mostly share a run: its range is kept.
@@ -197,12 +199,11 @@ class RemovedCharacters {
     static constexpr std::size_t kEntrySize = 1;  // the offset byte of the run's properties
 
     bool lookUp(std::size_t fc) {
-        const PropertyPage page(word_, plcf_, count_, fc);
-        const auto run = page.find(fc, kEntrySize);
+        const auto run = characters_.find(fc);
         if (!run) return false;
         bool removed = false;
-        const Bytes bytes = page.page();
-        const std::size_t offset = 2 * page.entryByte(run->index, kEntrySize);
+        const Bytes bytes = run->page;
+        const std::size_t offset = run->properties;
         if (offset != 0 && offset + 1 <= kPage - 1) {
             const std::size_t length = bytes[offset];
             if (offset + 1 + length <= kPage - 1) removed = hasRemovedMark(bytes.subspan(offset + 1, length));
@@ -215,25 +216,16 @@ class RemovedCharacters {
 
     static bool hasRemovedMark(Bytes properties) {
         bool deleted = false, hidden = false;
-        std::size_t position = 0;
-        while (position + 2 <= properties.size()) {
-            const std::uint16_t sprm = readU16(properties, position);
-            position += 2;
-            const auto operand = operandLength(properties, position, sprm);
-            if (!operand || position >= properties.size()) break;
-            // A toggle: 0 off, 1 on, 0x80 as the style says, 0x81 the opposite of the style (which is
-            // taken as off, so on).
-            const std::uint8_t value = properties[position];
-            if (sprm == kDeleted) deleted = value == 1 || value == 0x81;
-            if (sprm == kHidden) hidden = value == 1 || value == 0x81;
-            position += *operand;
-        }
+        // A toggle: 0 off, 1 on, 0x80 as the style says, 0x81 the opposite of the style (which is taken
+        // as off, so on).
+        forEachModifier(properties, [&deleted, &hidden](std::uint16_t sprm, std::uint8_t operand) {
+            if (sprm == kDeleted) deleted = operand == 1 || operand == 0x81;
+            if (sprm == kHidden) hidden = operand == 1 || operand == 0x81;
+        });
         return deleted || hidden;
     }
 
-    Bytes word_;
-    Bytes plcf_;
-    std::size_t count_ = 0;
+    PropertyRuns characters_;
     std::size_t cachedBegin_ = 0, cachedEnd_ = 0;
     bool cachedRemoved_ = false;
 };
@@ -299,7 +291,7 @@ class MainTextBuilder {
                 text_.push_back('\t');
                 return;
             case 0x1E:  // non-breaking hyphen
-                unicode::appendUtf8(text_, U'\u2011');
+                core::appendUtf8(text_, U'\u2011');
                 return;
             case 0xAD:  // a soft hyphen written as a character: shown only where a line breaks
                 return;
@@ -307,7 +299,7 @@ class MainTextBuilder {
                 // Soft hyphens (0x1F), pictures and objects (0x01, 0x08), note marks and the rest of the
                 // control characters show nothing of their own.
                 if (c < 0x20) return;
-                unicode::appendUtf8(text_, c);
+                core::appendUtf8(text_, c);
         }
     }
 

@@ -47,7 +47,7 @@ XmlReader::Event XmlReader::next() {
             const std::size_t end = xml_.find("]]>", pos_ + 9);
             if (end == std::string_view::npos) broken();
             text_.assign(xml_.substr(pos_ + 9, end - pos_ - 9));
-            if (!unicode::isValidUtf8(text_)) text_ = unicode::utf32ToUtf8(unicode::utf8ToUtf32(text_));
+            if (!core::isValidUtf8(text_)) text_ = core::utf32ToUtf8(core::utf8ToUtf32(text_));
             pos_ = end + 3;
             return Event::Text;
         } else if (rest.starts_with("<!")) {
@@ -123,7 +123,7 @@ XmlReader::Event XmlReader::startTag() {
     if (openElements_.size() >= kMaxDepth) {
         throw ReadError(ReadError::Kind::Unsupported,
                         "Der XML-Inhalt ist tiefer verschachtelt, als dieses Programm lesen kann (mehr als " +
-                            display::groupedNumber(kMaxDepth) + " Ebenen)");
+                            core::groupedNumber(kMaxDepth) + " Ebenen)");
     }
     const std::size_t bindingCount = bindings_.size();
     for (const auto& [name, value] : rawAttributes) {
@@ -221,13 +221,13 @@ std::string XmlReader::decode(std::string_view raw) const {
                 value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
             }
             if (!valid || value > 0x10FFFF) value = U'\uFFFD';
-            unicode::appendUtf8(out, value);
+            core::appendUtf8(out, value);
         } else {
             out.append(raw.substr(i, semicolon - i + 1));  // unknown entity: kept as written
         }
         i = semicolon;
     }
-    if (!unicode::isValidUtf8(out)) out = unicode::utf32ToUtf8(unicode::utf8ToUtf32(out));
+    if (!core::isValidUtf8(out)) out = core::utf32ToUtf8(core::utf8ToUtf32(out));
     return out;
 }
 

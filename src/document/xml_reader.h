@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "document/readers.h"
+#include "document/byte_reader.h"
 
 namespace quill::document {
 

@@ -8,19 +8,11 @@
 namespace quill::document {
 namespace {
 
-[[noreturn]] void broken(const std::string& reason) {
-    throw ReadError(ReadError::Kind::Broken, reason);
-}
-
 constexpr std::uint32_t kEndOfDirectory = 0x06054b50;
 constexpr std::uint32_t kDirectoryEntry = 0x02014b50;
 constexpr std::uint32_t kLocalHeader = 0x04034b50;
 constexpr std::uint32_t kZip64Locator = 0x07064b50;
 constexpr std::uint32_t kZip64EndOfDirectory = 0x06064b50;
-
-std::uint64_t readU64(Bytes bytes, std::size_t offset) {
-    return readU32(bytes, offset) | (std::uint64_t{readU32(bytes, offset + 4)} << 32);
-}
 
 std::string inflateMember(Bytes data, std::size_t maxSize) {
     z_stream stream{};

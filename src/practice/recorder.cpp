@@ -11,7 +11,7 @@ namespace quill::practice {
 
 std::string recordedBytes(char32_t character) {
     std::string out;
-    unicode::appendUtf8(out, character);
+    core::appendUtf8(out, character);
     return out;
 }
 

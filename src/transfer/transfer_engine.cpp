@@ -9,16 +9,16 @@ TransferEngine::TransferEngine(platform::WindowSystem& windows, const TextSource
     : windows_(windows), source_(text), timer_(timer) {}
 
 StartResult TransferEngine::start(const client::ClientList& clients) {
-    if (clients.count() == 0) return StartResult::NoClient;
+    if (clients.empty()) return StartResult::NoClient;
 
-    platform::WindowHandle window = windows_.findWindowByTitle(clients.titles.front());
+    const client::ClientWindow& first = clients.front();
+    platform::WindowHandle window = windows_.findWindowByTitle(first.title);
     if (window == platform::kNoWindow) {
         // The client may have changed its title (a character logged in): its recorded handle still
         // names it as long as the window exists and still looks like a client.
-        const platform::WindowHandle recorded = client::handleFromText(clients.handles.front());
-        if (recorded != platform::kNoWindow && windows_.isWindow(recorded) &&
-            client::isClientTitle(windows_.windowTitle(recorded))) {
-            window = recorded;
+        if (first.handle != platform::kNoWindow && windows_.isWindow(first.handle) &&
+            client::isClientTitle(windows_.windowTitle(first.handle))) {
+            window = first.handle;
         }
     }
     if (window == platform::kNoWindow) return StartResult::NoClient;
@@ -36,7 +36,7 @@ StartResult TransferEngine::start(const client::ClientList& clients) {
 void TransferEngine::refreshText() {
     const std::uint64_t revision = source_.revision();
     if (haveText_ && revision == textRevision_) return;
-    text_ = unicode::utf16ToUtf32(source_.plainText());
+    text_ = core::utf16ToUtf32(source_.plainText());
     textRevision_ = revision;
     haveText_ = true;
 }

@@ -13,7 +13,8 @@
 #include <string_view>
 #include <vector>
 
-#include "document/document_io.h"
+#include "document/open_document.h"
+#include "document/save_document.h"
 
 namespace quill::document::testing {
 

@@ -1,7 +1,7 @@
 // Plain text: read in the encoding its mark, its bytes or the system's code page say; saved with CR LF in
 // the chosen encoding by an atomic replace that never loses the old file. Input a careless or hostile user
-// may hand over: files that are missing, no files, special or too large, long names, texts too large for
-// the editor, and texts that must open as saved.
+// may hand over: files that are missing, no files, special or too large, long names, and texts that must
+// open as saved.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -179,33 +179,6 @@ TEST(HostileInput, FilesAreRefusedWithTheirNameBeforeAnythingWaitsOnThem) {
     EXPECT_EQ(fileFailure(named), "read: Inhalt");
 }
 
-TEST(HostileInput, TextsTooLargeForTheEditorAreRefusedWithTheirSizeAndTheLimit) {
-    const auto message = [](const std::optional<Failure>& f) { return f ? f->message : "fits"; };
-    Document lines, line, fits;
-    lines.append(std::string(50'000, '\n'));  // 50,001 lines
-    line.append(std::string(1'000'001, 'x'));
-    fits.append(std::string(49'999, '\n') + std::string(1'000'000, 'x'));
-    EXPECT_EQ(
-        message(checkFitsEditor(lines, "chat.log")),
-        "Die Datei \"chat.log\" hat 50.001 Zeilen. Der Editor kann höchstens 50.000 Zeilen anzeigen, ohne "
-        "lange zu hängen; sie wurde nicht geöffnet, der bisherige Text bleibt.");
-    EXPECT_EQ(
-        message(checkFitsEditor(line, "eine.txt")),
-        "Die Datei \"eine.txt\" hat eine Zeile mit 1.000.001 Zeichen. Der Editor kann Zeilen mit höchstens "
-        "1.000.000 Zeichen anzeigen, ohne lange zu hängen; sie wurde nicht geöffnet, der bisherige Text "
-        "bleibt.");
-    EXPECT_EQ(message(checkFitsEditor(fits, "passt.txt")), "fits");
-    // Pasting: what the editor holds and the pasted text together.
-    EXPECT_EQ(message(checkPasteFitsEditor({25'000, 10}, {25'001, 10})), "fits");
-    EXPECT_EQ(
-        message(checkPasteFitsEditor({25'000, 10}, {25'002, 10})),
-        "Mit dem eingefügten Text hätte der Editor bis zu 50.001 Zeilen. Der Editor kann höchstens 50.000 "
-        "Zeilen anzeigen, ohne lange zu hängen; der Text wurde nicht eingefügt.");
-    const TextExtent extent = extentOf(u"ab\r\n\U0001F600x\nc");
-    EXPECT_EQ(extent.lines, 3u);
-    EXPECT_EQ(extent.longestLine, 2u);
-}
-
 // Every text the editor can hold (lines separated by CR LF, any other character, NUL included) comes
 // back the same from a saved file, in each way of saving.
 TEST(HostileInput, WhatIsSavedOpensAgainAsTheSameText) {
@@ -219,7 +192,7 @@ TEST(HostileInput, WhatIsSavedOpensAgainAsTheSameText) {
     for (int round = 0; round < 400; ++round) {
         std::u32string text;
         for (int i = static_cast<int>(random() % 8); i > 0; --i) text += pieces[random() % std::size(pieces)];
-        const std::string utf8 = unicode::utf32ToUtf8(text);
+        const std::string utf8 = core::utf32ToUtf8(text);
         std::string expected = utf8;  // as read: CR LF becomes LF
         std::erase(expected, '\r');
         for (const unsigned codePage : {0u, 1252u, 1251u}) {

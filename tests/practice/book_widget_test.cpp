@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-using quill::practice::BookWidget;
 using quill::practice::Recorder;
+using quill::practice::qt::BookWidget;
 
 class BookWidgetTest : public QObject {
     Q_OBJECT

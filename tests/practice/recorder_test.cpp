@@ -32,7 +32,7 @@ TEST(PracticeRecorder, AppendsEveryEventAtOnceAndNamesAFileItCannotOpen) {
     {
         Recorder recorder;  // closes the file at the end of the block, before the folder goes
         ASSERT_TRUE(recorder.open(file)) << recorder.error();
-        for (char32_t c : unicode::utf8ToUtf32("a\tÄ€\n你\U0001F4DC\b")) {
+        for (char32_t c : core::utf8ToUtf32("a\tÄ€\n你\U0001F4DC\b")) {
             ASSERT_TRUE(recorder.append(c));
             expected += recordedBytes(c);
             EXPECT_EQ(contents(file), expected);

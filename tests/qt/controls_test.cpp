@@ -1,4 +1,6 @@
 // The Qt adapters behind the control interfaces: editor text, timer, message boxes, file dialog.
+#include "app/qt/controls.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -14,7 +16,6 @@
 #include <functional>
 
 #include "app/main_window_logic.h"
-#include "app/qt/qt_controls.h"
 #include "core/unicode.h"
 
 using namespace quill;
@@ -44,7 +45,7 @@ class ControlsTest : public QObject {
     // also after the editor was cleared.
     void editorTextIsExactWithCrLf() {
         QTextEdit edit;
-        qt::RichTextEditor editor(edit);
+        app::qt::RichTextEditor editor(edit);
         const auto start = editor.revision();
         QTextCursor cursor(edit.document());
         cursor.insertText(QString::fromUtf8("ein\u00A0Wort\t€"));
@@ -66,7 +67,7 @@ class ControlsTest : public QObject {
 
         // Embedded objects and table frames leave no marks in the text.
         QTextEdit tableEdit;
-        qt::RichTextEditor tables(tableEdit);
+        app::qt::RichTextEditor tables(tableEdit);
         QTextCursor at(tableEdit.document());
         at.insertText("vor");
         QTextTable* table = at.insertTable(1, 2);
@@ -85,7 +86,7 @@ class ControlsTest : public QObject {
         QTextEdit edit;
         QFont courier("Courier New", 9, QFont::Bold);
         edit.setFont(courier);
-        qt::RichTextEditor editor(edit);
+        app::qt::RichTextEditor editor(edit);
 
         document::Document rich;
         rich.format = document::Format::Rtf;
@@ -123,7 +124,7 @@ class ControlsTest : public QObject {
 
     // Pasting or dropping goes through the check first; refused, nothing goes in.
     void pasteIsOfferedToTheCheckFirst() {
-        qt::PasteCheckingTextEdit edit;
+        app::qt::PasteCheckingTextEdit edit;
         std::vector<std::u16string> offered;
         bool allow = false;
         edit.setPasteCheck([&](const std::u16string& text) {
@@ -154,16 +155,16 @@ class ControlsTest : public QObject {
         QTemporaryDir folder;
         const std::filesystem::path file = QFile::encodeName(folder.filePath("rund.txt")).toStdString();
         QTextEdit edit;
-        qt::RichTextEditor editor(edit);
+        app::qt::RichTextEditor editor(edit);
         using namespace std::string_literals;  // the texts hold NUL
         for (const std::u16string& text : {u"\uFEFFa\r\n\0\x01\tä€\u00A0\U0001F600Ж\x7F\r\n"s,
                                            u"{\\rtf1 x\0"s, u"PK\x03\x04\r\n\r\n"s, u"\0"s}) {
             document::Document typed;
-            typed.append(unicode::utf16ToUtf8(text));
+            typed.append(core::utf16ToUtf8(text));
             editor.setDocument(typed);
             const std::u16string held = editor.plainText();
             QCOMPARE(held.front(), text.front());
-            QVERIFY(!document::savePlainTextFile(file, unicode::utf16ToUtf8(held), {}));
+            QVERIFY(!document::savePlainTextFile(file, core::utf16ToUtf8(held), {}));
             const auto read = document::readDocumentFile(file);
             QVERIFY(std::holds_alternative<document::Document>(read));
             editor.setDocument(std::get<document::Document>(read));
@@ -187,7 +188,7 @@ class ControlsTest : public QObject {
             QTest::keyClick(box, Qt::Key_Return);
             return true;
         });
-        qt::QtMessageBoxes().show(app::kFeaturesText, app::kFeaturesTitle);
+        app::qt::MessageBoxService().show(app::kFeaturesText, app::kFeaturesTitle);
         QCOMPARE(title, QString("New Features v2, Dude!"));
         QCOMPARE(buttons, 1);
         QCOMPARE(icon, QMessageBox::NoIcon);
@@ -214,7 +215,7 @@ class ControlsTest : public QObject {
             dialog->reject();
             return true;
         });
-        qt::QtFileDialog files;
+        app::qt::FileDialogService files;
         QCOMPARE(files.showOpen(request), std::optional<std::filesystem::path>());  // cancelled
         QCOMPARE(title, QString("Datei öffnen..."));
         QCOMPARE(directory, QDir(folder.path()).absolutePath());
@@ -247,7 +248,7 @@ class ControlsTest : public QObject {
     void systemLocaleSeparator() {
         const QByteArray locale = qgetenv("LC_ALL");
         if (!locale.startsWith("de") && !locale.startsWith("en")) QSKIP("needs LC_ALL=de_* or en_*");
-        QCOMPARE(qt::QtProgramServices().decimalSeparator(),
+        QCOMPARE(app::qt::ProgramService().decimalSeparator(),
                  std::string(locale.startsWith("de") ? "," : "."));
     }
 };

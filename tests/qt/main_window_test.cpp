@@ -23,8 +23,8 @@
 
 using namespace quill;
 using app::layout::ControlId;
-using qt::FrmAbout;
-using qt::FrmMain;
+using app::qt::FrmAbout;
+using app::qt::FrmMain;
 
 namespace {
 
@@ -54,7 +54,7 @@ class MainWindowTest : public QObject {
     ProbingMessages messages;
     testing::FakeFileDialog files;
     QPointer<FrmMain> window;
-    qt::QtAboutDialogHost about;
+    app::qt::AboutHost about;
 
     FrmMain* open(app::ProgramServices& services) {
         window = new FrmMain({desktop, services, &messages, &files});
@@ -86,7 +86,7 @@ class MainWindowTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { qt::prepareApplication(); }  // the program's own looks and font fallback
+    void initTestCase() { app::qt::prepareApplication(); }  // the program's own looks and font fallback
     void init() {
         desktop = {};
         program = {};
@@ -234,19 +234,20 @@ class MainWindowTest : public QObject {
         }
     }
 
-    // Clients are recorded in the hidden lists; the delay label follows the slider with the locale's
+    // Clients are recorded, never shown; the delay label follows the slider with the locale's
     // separator; at delay 0 the transfer waits for the slider; a finished transfer stays finished when
     // the slider moves; closing the window stops a transfer.
     void transferToARecordedClient() {
         desktop.addWindow("ultima online - klein", 102);
         const platform::WindowHandle client = desktop.addWindow("Ultima Online - Schreiber", 103);
-        qt::QtProgramServices german(QLocale(QLocale::German, QLocale::Germany));
+        app::qt::ProgramService german(QLocale(QLocale::German, QLocale::Germany));
         QVERIFY(open(german));
         QVERIFY(messages.shown.empty());
-        QCOMPARE(window->list1(1)->count(), 1);
-        QCOMPARE(window->list1(1)->item(0)->text(), QString("Ultima Online - Schreiber"));
-        QCOMPARE(window->list1(2)->item(0)->text(), QString("103"));
-        for (int i = 0; i < 3; ++i) QVERIFY(!window->list1(i)->isVisible());
+        QCOMPARE(window->logic().List1().size(), std::size_t{1});
+        QCOMPARE(window->logic().List1()[0].handle, client);
+        QCOMPARE(window->logic().List1()[0].title, std::string("Ultima Online - Schreiber"));
+        QCOMPARE(window->logic().List1()[0].processId, platform::ProcessId{103});
+        QVERIFY(window->findChildren<QListWidget*>().isEmpty());  // kept as records, never shown
 
         QCOMPARE(window->label1()->text(), QString("Delay von Zeichen zu Zeichen (0,2s)"));
         QTest::keyClick(window->slider1(), Qt::Key_Home);

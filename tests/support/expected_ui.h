@@ -51,15 +51,13 @@ inline constexpr int kFontPoints = 9;
 inline constexpr int kFontWeight = 700;
 
 // In tab order; Text1, Label1 and Slider1 sit in frames but are given from the window's corner.
-inline constexpr std::array<Control, 12> kMainControls{{
+// The client lists List1(0..2) are no controls: the found clients are records, never shown.
+inline constexpr std::array<Control, 9> kMainControls{{
     {"Frame1", {8, 8, 457, 385}, "Text der in den Client (Buch) übertragen werden soll", true},
     {"Command1", {472, 16, 121, 25}, "&Text übertragen", true},
     {"Command2", {472, 48, 121, 25}, "Text &löschen", true},
     {"Command3", {472, 400, 121, 25}, "E&xit", true},
     {"Command4", {472, 376, 121, 17}, "About", true},
-    {"List1(0)", {472, 176, 121, 20}, "", false},
-    {"List1(1)", {472, 200, 121, 20}, "", false},
-    {"List1(2)", {472, 224, 121, 20}, "", false},
     {"Text1", {16, 24, 441, 361}, "", true},
     {"Frame2", {8, 384, 457, 41}, "", true},
     {"Label1", {16, 400, 257, 17}, "Delay von Zeichen zu Zeichen (0,2s)", true},
@@ -79,7 +77,7 @@ inline constexpr std::array<MenuLine, 6> kDateiMenu{{
     {"&Beenden", "Ctrl+X"},
 }};
 
-// The drawing between the hidden lists and "About": a dark red circle around (536, 288), a dark
+// The drawing above "About": a dark red circle around (536, 288), a dark
 // green square 528..544 x 280..296, green strokes, and grey strokes painted last through them.
 inline constexpr std::array<Probe, 4> kDrawing{{
     {520, 120, kGrey, "empty background of the right-hand column"},

@@ -17,14 +17,13 @@ class FakeEditor : public app::EditorControl {
     std::uint64_t revision() const override { return revision_; }
     void clear() override { setText(u""); }
     void setDocument(const document::Document& document) override {
-        setText(
-            unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(document.plainText()))));
+        setText(core::utf32ToUtf16(core::withCrLfLineBreaks(core::utf8ToUtf32(document.plainText()))));
     }
     void setText(std::u16string text) {
         text_ = std::move(text);
         ++revision_;
     }
-    void setUtf8(const std::string& text) { setText(unicode::utf8ToUtf16(text)); }
+    void setUtf8(const std::string& text) { setText(core::utf8ToUtf16(text)); }
 
   private:
     std::u16string text_;

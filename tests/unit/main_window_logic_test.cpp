@@ -68,11 +68,11 @@ TEST_F(MainWindow, SavedTextOpensAgainUnchanged) {
         windows.mnu_datei_speichern_Click();
         const auto size = std::filesystem::file_size(file);
         if (codePage != 0) {  // one byte a character; UTF-8 has no fixed number
-            EXPECT_EQ(size, unicode::utf8ToUtf32(text).size()) << codePage;
+            EXPECT_EQ(size, core::utf8ToUtf32(text).size()) << codePage;
         }
         text1.clear();
         windows.mnu_datei_oeffnen_Click();
-        EXPECT_EQ(unicode::utf16ToUtf8(text1.plainText()), text) << codePage;
+        EXPECT_EQ(core::utf16ToUtf8(text1.plainText()), text) << codePage;
         cd.answer.reset();
         text1.setUtf8("anders");
         windows.mnu_datei_speichern_Click();

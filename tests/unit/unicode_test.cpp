@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace quill::unicode;
+using namespace quill::core;
 
 TEST(Unicode, RoundTripsEveryPlaneThroughAllThreeEncodings) {
     const std::u32string text = U"aÄß€\u201E\u4E2D\U0001F600\U0010FFFF";

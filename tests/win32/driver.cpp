@@ -52,10 +52,6 @@ void check(bool ok, const std::string& what) {
     if (!ok) ++failures;
 }
 
-std::wstring wide(std::string_view text) {
-    return toWide(std::string(text));
-}
-
 bool waitFor(const std::function<bool()>& condition, int milliseconds) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     while (!condition()) {
@@ -82,7 +78,7 @@ std::wstring classOf(HWND window) {
 // A top-level window with `title` once it exists, or null after `milliseconds`.
 HWND findTopLevel(std::string_view title, int milliseconds) {
     HWND found = nullptr;
-    waitFor([&] { return (found = FindWindowW(nullptr, wide(title).c_str())) != nullptr; }, milliseconds);
+    waitFor([&] { return (found = FindWindowW(nullptr, toWide(title).c_str())) != nullptr; }, milliseconds);
     return found;
 }
 
@@ -197,7 +193,7 @@ void checkMessageBox(std::string_view title, std::string_view text) {
     check(box != nullptr, "the message \"" + std::string(title) + "\" is shown");
     if (!box) return;
     // The message box's text is its static control 0xFFFF; an icon would be 0x14.
-    check(textOf(GetDlgItem(box, 0xFFFF)) == wide(text), "it reads: " + std::string(text));
+    check(textOf(GetDlgItem(box, 0xFFFF)) == toWide(text), "it reads: " + std::string(text));
     check(GetDlgItem(box, IDOK) && !GetDlgItem(box, IDCANCEL) && !GetDlgItem(box, IDYES) &&
               !GetDlgItem(box, 0x14),
           "OK only, no icon");
@@ -260,7 +256,7 @@ void window(HWND main) {
         const std::string name(control.name);
         const HWND handle = controlOf(main, control.name);  // a missing one fails its place
         if (name.starts_with("Frame") || name.starts_with("Command") || name == "Label1")
-            check(textOf(handle) == wide(control.caption),
+            check(textOf(handle) == toWide(control.caption),
                   name + " reads \"" + std::string(control.caption) + "\"");
         check((IsWindowVisible(handle) != FALSE) == control.shown,
               name + (control.shown ? " shown" : " hidden"));
@@ -301,7 +297,7 @@ void aboutDialog(HWND main) {
     check(dialog != nullptr, "\"About\" opens \"Info zu Quillpost\"");
     if (!dialog) return;
     SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 2000, nullptr);  // the second click is through
-    check(!FindWindowExW(nullptr, dialog, nullptr, wide(expected::kAboutCaption).c_str()),
+    check(!FindWindowExW(nullptr, dialog, nullptr, toWide(expected::kAboutCaption).c_str()),
           "two clicks leave one About dialog");
 
     const int dpi = static_cast<int>(GetDpiForWindow(dialog));
@@ -311,7 +307,7 @@ void aboutDialog(HWND main) {
         check(child != nullptr, name + " exists");
         if (!child) break;
         if (name != "picIcon")
-            check(textOf(child) == wide(control.caption),
+            check(textOf(child) == toWide(control.caption),
                   name + " reads \"" + std::string(control.caption.substr(0, 40)) + "\"");
         checkPlace(dialog, child, control.rect, dpi, control.name);
         child = GetWindow(child, GW_HWNDNEXT);
@@ -451,17 +447,14 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
     const HWND client = findTopLevel(kClientTitle, 5000);
     check(client != nullptr, "the client's window exists");
     if (!client) return;
-    check(!FindWindowW(nullptr, wide(expected::kNoClientTitle).c_str()), "no warning with a client running");
+    check(!FindWindowW(nullptr, toWide(expected::kNoClientTitle).c_str()),
+          "no warning with a client running");
     // The keyboard layout of the client's thread: German 0407 or US 0409.
     const auto layout =
         reinterpret_cast<ULONG_PTR>(GetKeyboardLayout(GetWindowThreadProcessId(client, nullptr)));
     check((layout & 0xFFFF) == (layoutName == "de" ? 0x0407u : 0x0409u),
           "the client's keyboard layout is " + layoutName);
-    const HWND list = controlOf(main, "List1(1)");
-    wchar_t listed[256] = {};
-    SendMessageW(list, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(listed));
-    check(SendMessageW(list, LB_GETCOUNT, 0, 0) == 1 && wide(kClientTitle) == listed,
-          "List1(1) holds the client's title: " + fromWide(listed));
+    check(!FindWindowExW(main, nullptr, L"LISTBOX", nullptr), "the found clients are not shown in any list");
 
     const std::string expected =
         fast ? std::string(testing::kAcceptanceText) : "hallo Welt\nzeile zwei: Grüße, € \xF0\x9F\x93\x9C";
@@ -491,7 +484,7 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
             return received.size() >= expected.size();
         },
         fast ? 90000 : 30000);
-    std::printf("%zu characters typed in %.2f s\n", unicode::codePointCount(expected),
+    std::printf("%zu characters typed in %.2f s\n", core::codePointCount(expected),
                 std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
     if (!fast) {
         check((GetAsyncKeyState(VK_LSHIFT) & 0x8000) != 0, "Shift is still held after the transfer");

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "win32_controls.h"
+#include "app/win32/controls.h"
 
 using namespace quill::platform::win32;
 

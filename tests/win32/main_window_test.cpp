@@ -11,15 +11,15 @@
 #include <cstring>
 #include <vector>
 
-#include "about_window.h"
+#include "app/win32/about_dialog.h"
+#include "app/win32/controls.h"
+#include "app/win32/main_window.h"
 #include "document/document.h"
-#include "main_window.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_window_system.h"
 #include "resource_ids.h"
 #include "support/expected_ui.h"
 #include "support/fake_desktop.h"
-#include "win32_controls.h"
 
 using namespace quill;
 using platform::win32::toWide;
@@ -62,7 +62,7 @@ class Editor : public ::testing::Test {
 
     HWND host = nullptr;
     HWND edit = nullptr;
-    app::win32::RichEditText text;
+    app::win32::RichTextEditor text;
     std::uint64_t revision = 0;
 };
 
@@ -78,9 +78,11 @@ TEST(MainWindow, EveryControlUsesTheWindowsFontTheMenuTreeAndTheDrawing) {
     InitCommonControlsEx(&controls);
     quill::testing::FakeDesktop desktop;
     desktop.addWindow("Ultima Online - Test");  // a client is running, so Form_Load shows no warning
-    app::win32::MainWindow window(
+    app::win32::FrmMain window(
         GetModuleHandleW(nullptr), desktop, [] {}, [] {});
     ASSERT_TRUE(window.create(SW_SHOWNOACTIVATE));
+    ASSERT_EQ(window.logic().List1().size(), 1u);  // the client is recorded, not shown
+    EXPECT_EQ(window.logic().List1()[0].title, "Ultima Online - Test");
     const HWND main = window.handle();
     UpdateWindow(main);
     const HDC dc = GetDC(main);
@@ -145,7 +147,7 @@ TEST(AboutWindow, TextsAreBlackInAnyTheme) {
     const COLORREF theme[] = {GetSysColor(COLOR_WINDOWTEXT), GetSysColor(COLOR_BTNTEXT)};
     const COLORREF red[] = {RGB(255, 0, 0), RGB(255, 0, 0)};
     ASSERT_TRUE(SetSysColors(2, elements, red));
-    app::win32::AboutWindow about(GetModuleHandleW(nullptr), [] {});
+    app::win32::FrmAbout about(GetModuleHandleW(nullptr), [] {});
     about.show();
     ASSERT_TRUE(about.isOpen());
     int labels = 0;

@@ -34,7 +34,7 @@ inline bool activateAndWait(platform::WindowSystem& windows, platform::WindowHan
 
 // Sends every character straight through the backend, as fast as it goes.
 inline void typeText(platform::WindowSystem& windows, std::string_view utf8) {
-    for (char32_t character : unicode::utf8ToUtf32(utf8)) {
+    for (char32_t character : core::utf8ToUtf32(utf8)) {
         ASSERT_TRUE(windows.sendCharacter(character)) << "U+" << std::hex << static_cast<unsigned>(character);
     }
 }
@@ -78,10 +78,12 @@ class OnServer : public ::testing::Test {
 struct EngineRun {
     explicit EngineRun(platform::WindowSystem& windows, std::string_view text)
         : engine(windows, editor, timer) {
-        editor.setText(unicode::utf32ToUtf16(unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(text))));
+        editor.setText(core::utf32ToUtf16(core::withCrLfLineBreaks(core::utf8ToUtf32(text))));
     }
     // Starts with a list of one client, which the engine finds by its title.
-    transfer::StartResult start(const std::string& title) { return engine.start({{"0"}, {title}, {"0"}}); }
+    transfer::StartResult start(const std::string& title) {
+        return engine.start({{platform::kNoWindow, title, 0}});
+    }
     transfer::TickResult tick() {
         const auto result = engine.tick();
         std::this_thread::sleep_for(std::chrono::microseconds(200));

@@ -204,9 +204,9 @@ TEST_F(X11Windows, UnderOpenboxWindowsFollowTheStackingOrder) {
 
     client::ClientList clients;
     client::RefreshClientList(*windows, clients, windows->desktopWindow());
-    ASSERT_EQ(clients.count(), 2u);
-    EXPECT_EQ(clients.titles[0], "Ultima Online - Zweiter");
-    EXPECT_EQ(clients.titles[1], "Ultima Online - Erster");
+    ASSERT_EQ(clients.size(), 2u);
+    EXPECT_EQ(clients[0].title, "Ultima Online - Zweiter");
+    EXPECT_EQ(clients[1].title, "Ultima Online - Erster");
 }
 
 }  // namespace

@@ -48,11 +48,11 @@ TEST_F(WineClient, IsFoundAndGetsTheAcceptanceTextWithoutManagerOnUsAndWithOpenb
         ASSERT_TRUE(waitUntil(
             [&] {
                 client::RefreshClientList(*windows, clients, windows->desktopWindow());
-                return clients.count() == 1;
+                return clients.size() == 1;
             },
             30s));
-        EXPECT_EQ(clients.titles[0], kTitle);
-        EXPECT_NE(clients.processIds[0], "0");
+        EXPECT_EQ(clients[0].title, kTitle);
+        EXPECT_NE(clients[0].processId, 0u);
         const auto window = static_cast<Window>(windows->findWindowByTitle(kTitle));
         ASSERT_TRUE(waitUntil([&] { return answersPing(server->display(), window); }, 60s));
 

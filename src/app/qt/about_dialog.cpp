@@ -7,15 +7,15 @@
 #include <QPushButton>
 
 #include "app/layout.h"
-#include "app/qt/layout_painting.h"
-#include "app/qt/qt_controls.h"
+#include "app/qt/controls.h"
+#include "app/qt/painting.h"
 
 #if QUILL_QT_X11
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #endif
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 using app::layout::ControlId;
 
@@ -57,7 +57,7 @@ FrmAbout::FrmAbout(const about::ApplicationInfo& info)
         QWidget* widget = nullptr;
         switch (control.id) {
             case ControlId::cmdOK:
-                cmdOK_ = new QPushButton(toQtText(std::string(control.caption)), this);
+                cmdOK_ = new QPushButton(toQtText(control.caption), this);
                 cmdOK_->setDefault(true);
                 cmdOK_->setAutoDefault(true);
                 connect(cmdOK_, &QPushButton::clicked, this, &QDialog::close);
@@ -167,7 +167,7 @@ void FrmAbout::paintEvent(QPaintEvent* event) {
     paintDrawing(painter, app::layout::aboutDrawing(), logicalDpiX());
 }
 
-void QtAboutDialogHost::showAbout() {
+void AboutHost::showAbout() {
     if (!dialog_) {
         dialog_ = new FrmAbout();
         skipTaskBar(*dialog_);
@@ -177,4 +177,4 @@ void QtAboutDialogHost::showAbout() {
     dialog_->activateWindow();
 }
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

@@ -11,7 +11,7 @@
 class QLabel;
 class QPushButton;
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 class FrmAbout : public QDialog {
     Q_OBJECT
@@ -40,9 +40,9 @@ class FrmAbout : public QDialog {
 
 // Creates the dialog on first use and after it was closed; otherwise shows the one that is open.
 // The dialog has no owner: it outlives the main window and is destroyed when it is closed.
-class QtAboutDialogHost : public app::AboutDialogHost {
+class AboutHost : public app::AboutDialogHost {
   public:
-    ~QtAboutDialogHost() override = default;
+    ~AboutHost() override = default;
     void showAbout() override;
     FrmAbout* dialog() const { return dialog_.data(); }
 
@@ -50,4 +50,4 @@ class QtAboutDialogHost : public app::AboutDialogHost {
     QPointer<FrmAbout> dialog_;
 };
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "about/version.h"
+#include "app/qt/controls.h"
 #include "app/qt/main_window.h"
-#include "app/qt/qt_controls.h"
 #include "app/qt/unavailable_window_system.h"
 
 #if QUILL_HAVE_X11
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Quillpost"));
     QApplication::setApplicationVersion(QStringLiteral(QUILL_VERSION_TEXT));
     QApplication::setDesktopFileName(QStringLiteral("quillpost"));
-    quill::qt::prepareApplication();
+    quill::app::qt::prepareApplication();
 
     // Qt's own dialogs (the file dialog) in the user's language.
     QTranslator qtTexts;
@@ -70,12 +70,12 @@ int main(int argc, char** argv) {
 
     std::string error;
     std::unique_ptr<quill::platform::WindowSystem> windowSystem = openWindowSystem(error);
-    quill::qt::UnavailableWindowSystem noWindowSystem;
-    quill::qt::QtProgramServices program;
+    quill::app::qt::UnavailableWindowSystem noWindowSystem;
+    quill::app::qt::ProgramService program;
 
-    auto* window = new quill::qt::FrmMain({windowSystem ? *windowSystem : noWindowSystem, program});
+    auto* window = new quill::app::qt::FrmMain({windowSystem ? *windowSystem : noWindowSystem, program});
     if (!windowSystem) {
-        quill::qt::QtMessageBoxes().show(
+        quill::app::qt::MessageBoxService().show(
             error +
                 "\r\nOhne X11 kann Quillpost keine UO Clients finden und keine Tasten senden. Texte "
                 "bearbeiten, laden und speichern geht trotzdem.",

@@ -8,8 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
-#include <QListWidget>
-#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QSlider>
@@ -19,19 +17,16 @@
 #include <string_view>
 #include <utility>
 
-#include "app/qt/layout_painting.h"
+#include "app/qt/menu.h"
+#include "app/qt/painting.h"
 #include "transfer/delay.h"
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 using app::FrmMainLogic;
 using app::layout::ControlId;
 
 namespace {
-
-QString fromView(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The window's client area: the grey background with the decorative drawing beneath the controls.
 class MainClientArea : public QWidget {
@@ -50,7 +45,7 @@ class MainClientArea : public QWidget {
 void prepareApplication() {
     if (QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"))) QApplication::setStyle(classic);
     // Liberation Mono has the metrics of Courier New, so every caption keeps its width.
-    QFont::insertSubstitution(fromView(app::layout::kMainFontFamily), QStringLiteral("Liberation Mono"));
+    QFont::insertSubstitution(toQtText(app::layout::kMainFontFamily), QStringLiteral("Liberation Mono"));
 }
 
 FrmMain::FrmMain(const FrmMainServices& services)
@@ -60,12 +55,12 @@ FrmMain::FrmMain(const FrmMainServices& services)
       qtFileDialog_(this) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("FrmMain"));
-    setWindowTitle(fromView(app::layout::kMainCaption));
+    setWindowTitle(toQtText(app::layout::kMainCaption));
     setWindowIcon(QIcon(QStringLiteral(":/quillpost/quillpost.png")));
 
     auto* area = new MainClientArea(this);
     area->setObjectName(QStringLiteral("clientArea"));
-    QFont font(fromView(app::layout::kMainFontFamily));
+    QFont font(toQtText(app::layout::kMainFontFamily));
     font.setPointSize(app::layout::kMainFontPoints);
     font.setWeight(static_cast<QFont::Weight>(app::layout::kMainFontWeight));
     font.setItalic(false);
@@ -81,16 +76,16 @@ FrmMain::FrmMain(const FrmMainServices& services)
 
     const int dpi = area->logicalDpiX();
     buildControls(dpi);
-    buildMenu();
+    menu_ = buildMenu(*menuBar());
 
     area->setFixedSize(pixels(app::layout::kMainClientWidth, dpi),
                        pixels(app::layout::kMainClientHeight, dpi));
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
     editor_ = std::make_unique<RichTextEditor>(*text1_);
-    label_ = std::make_unique<QtLabel>(*label1_);
-    slider_ = std::make_unique<QtSlider>(*slider1_);
-    timer1_ = std::make_unique<QtPacingTimer>([this] {
+    label_ = std::make_unique<CaptionLabel>(*label1_);
+    slider_ = std::make_unique<DelaySlider>(*slider1_);
+    timer1_ = std::make_unique<TickTimer>([this] {
         logic_->Timer1_Timer();
         showProgress();
     });
@@ -113,7 +108,7 @@ FrmMain::~FrmMain() {
 void FrmMain::buildControls(int dpi) {
     QWidget* area = centralWidget();
     for (const app::layout::Control& control : app::layout::mainControls()) {
-        const QString caption = fromView(control.caption);
+        const QString caption = toQtText(control.caption);
         QWidget* parent = area;
         if (control.insideContainer) parent = control.container == ControlId::Frame2 ? frame2_ : frame1_;
         QWidget* widget = nullptr;
@@ -133,16 +128,6 @@ void FrmMain::buildControls(int dpi) {
                 button->setAutoDefault(false);
                 commands_[static_cast<int>(control.id) - static_cast<int>(ControlId::Command1)] = button;
                 widget = button;
-                break;
-            }
-            case ControlId::List1_0:
-            case ControlId::List1_1:
-            case ControlId::List1_2: {
-                // The client lists are kept as controls, as the window has them, but never shown.
-                auto* list = new QListWidget(parent);
-                list->setFocusPolicy(Qt::NoFocus);
-                lists_[static_cast<int>(control.id) - static_cast<int>(ControlId::List1_0)] = list;
-                widget = list;
                 break;
             }
             case ControlId::Text1:
@@ -171,7 +156,7 @@ void FrmMain::buildControls(int dpi) {
             default:
                 continue;
         }
-        widget->setObjectName(fromView(control.name));
+        widget->setObjectName(toQtText(control.name));
         widget->setGeometry(pixelRect(control, dpi));
         widget->setVisible(control.visible);
     }
@@ -181,40 +166,21 @@ void FrmMain::buildControls(int dpi) {
         setTabOrder(this->control(order[i - 1]), this->control(order[i]));
 }
 
-void FrmMain::buildMenu() {
-    QMenu* datei = nullptr;
-    for (const app::layout::MenuItem& item : app::layout::mainMenu()) {
-        const QString caption = fromView(item.caption);
-        if (item.name == "mnu_datei") {
-            datei = menuBar()->addMenu(caption);
-            datei->setObjectName(fromView(item.name));
-            continue;
-        }
-        QAction* action = nullptr;
-        if (item.inDateiMenu && item.caption == "-") {
-            action = datei->addSeparator();
-        } else if (item.inDateiMenu) {
-            action = datei->addAction(caption);
-            if (!item.shortcut.empty()) action->setShortcut(QKeySequence(fromView(item.shortcut)));
-        } else {
-            action = menuBar()->addAction(caption);
-        }
-        action->setObjectName(fromView(item.name));
-        actions_.emplace(std::string(item.name), action);
-    }
-}
-
 void FrmMain::connectHandlers() {
-    for (QPushButton* button : commands_) {
-        const app::Handler handler = app::handlerFor(button->objectName().toStdString());
-        connect(button, &QPushButton::clicked, this, [this, handler] { (logic_.get()->*handler)(); });
+    // Each button and menu item runs the handler its action in the layout table names.
+    for (const app::layout::Control& control : app::layout::mainControls()) {
+        if (control.action == app::layout::Action::None) continue;
+        auto* button = static_cast<QPushButton*>(this->control(control.id));
+        connect(button, &QPushButton::clicked, this,
+                [this, action = control.action] { logic_->run(action); });
     }
     // A started transfer shows its progress on the task-bar button from the first moment.
     connect(commands_[0], &QPushButton::clicked, this, [this] { showProgress(); });
     connect(slider1_, &QSlider::valueChanged, this, [this] { logic_->Slider1_Change(); });
-    for (const auto& [name, action] : actions_) {
-        if (const app::Handler handler = app::handlerFor(name))
-            connect(action, &QAction::triggered, this, [this, handler] { (logic_.get()->*handler)(); });
+    for (const MenuEntry& entry : menu_) {
+        if (entry.item->action == app::layout::Action::None) continue;
+        connect(entry.action, &QAction::triggered, this,
+                [this, action = entry.item->action] { logic_->run(action); });
     }
 }
 
@@ -226,12 +192,6 @@ void FrmMain::loadAndShow() {
     // The native window exists from here on, so the scan can start from its place in the z-order.
     const WId own = winId();
     logic_->Form_Load(static_cast<platform::WindowHandle>(own));
-    const client::ClientList& clients = logic_->List1();
-    for (std::size_t i = 0; i < clients.count(); ++i) {
-        lists_[0]->addItem(QString::fromStdString(clients.handles[i]));
-        lists_[1]->addItem(QString::fromStdString(clients.titles[i]));
-        lists_[2]->addItem(QString::fromStdString(clients.processIds[i]));
-    }
     commands_[0]->setFocus(Qt::OtherFocusReason);
     show();
 }
@@ -247,10 +207,6 @@ QWidget* FrmMain::control(ControlId id) const {
         case ControlId::Command3:
         case ControlId::Command4:
             return commands_[static_cast<int>(id) - static_cast<int>(ControlId::Command1)];
-        case ControlId::List1_0:
-        case ControlId::List1_1:
-        case ControlId::List1_2:
-            return lists_[static_cast<int>(id) - static_cast<int>(ControlId::List1_0)];
         case ControlId::Text1:
             return text1_;
         case ControlId::Label1:
@@ -266,13 +222,10 @@ QPushButton* FrmMain::command(int number) const {
     return number >= 1 && number <= 4 ? commands_[number - 1] : nullptr;
 }
 
-QListWidget* FrmMain::list1(int index) const {
-    return index >= 0 && index <= 2 ? lists_[index] : nullptr;
-}
-
-QAction* FrmMain::menuAction(const std::string& name) const {
-    const auto found = actions_.find(name);
-    return found == actions_.end() ? nullptr : found->second;
+QAction* FrmMain::menuAction(std::string_view name) const {
+    for (const MenuEntry& entry : menu_)
+        if (entry.item->name == name) return entry.action;
+    return nullptr;
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -283,8 +236,8 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(
             QKeyCombination(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key())));
-        for (const auto& [name, action] : actions_) {
-            if (!action->shortcut().isEmpty() && action->shortcut() == pressed) {
+        for (const MenuEntry& entry : menu_) {
+            if (!entry.action->shortcut().isEmpty() && entry.action->shortcut() == pressed) {
                 event->ignore();
                 return true;
             }
@@ -304,4 +257,4 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

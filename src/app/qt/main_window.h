@@ -3,26 +3,26 @@
 #pragma once
 
 #include <QMainWindow>
-#include <map>
 #include <memory>
-#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/layout.h"
 #include "app/main_window_logic.h"
 #include "app/qt/about_dialog.h"
-#include "app/qt/launcher_progress.h"
-#include "app/qt/qt_controls.h"
+#include "app/qt/controls.h"
+#include "app/qt/menu.h"
+#include "app/qt/taskbar_progress.h"
 #include "platform/window_system.h"
 
 class QAction;
 class QGroupBox;
 class QLabel;
-class QListWidget;
 class QPushButton;
 class QSlider;
 class QTextEdit;
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 struct FrmMainServices {
     platform::WindowSystem& windows;
@@ -54,12 +54,11 @@ class FrmMain : public QMainWindow {
     QTextEdit* text1() const { return text1_; }
     QSlider* slider1() const { return slider1_; }
     QLabel* label1() const { return label1_; }
-    QListWidget* list1(int index) const;
     QWidget* clientArea() const { return centralWidget(); }
-    QAction* menuAction(const std::string& name) const;
-    const QtPacingTimer& timer1() const { return *timer1_; }
+    QAction* menuAction(std::string_view name) const;
+    const TickTimer& timer1() const { return *timer1_; }
     const app::FrmMainLogic& logic() const { return *logic_; }
-    QtAboutDialogHost& aboutHost() { return about_; }
+    AboutHost& aboutHost() { return about_; }
     RichTextEditor& editor() { return *editor_; }
 
   protected:
@@ -67,28 +66,26 @@ class FrmMain : public QMainWindow {
 
   private:
     void buildControls(int dpi);
-    void buildMenu();
     void connectHandlers();
     void showProgress();
 
     QGroupBox* frame1_ = nullptr;
     QGroupBox* frame2_ = nullptr;
     QPushButton* commands_[4] = {};
-    QListWidget* lists_[3] = {};
     PasteCheckingTextEdit* text1_ = nullptr;
     QLabel* label1_ = nullptr;
     QSlider* slider1_ = nullptr;
-    std::map<std::string, QAction*, std::less<>> actions_;
+    std::vector<MenuEntry> menu_;
 
     std::unique_ptr<RichTextEditor> editor_;
-    std::unique_ptr<QtLabel> label_;
-    std::unique_ptr<QtSlider> slider_;
-    std::unique_ptr<QtPacingTimer> timer1_;
-    QtMessageBoxes qtMessages_;
-    QtFileDialog qtFileDialog_;
-    QtAboutDialogHost about_;
+    std::unique_ptr<CaptionLabel> label_;
+    std::unique_ptr<DelaySlider> slider_;
+    std::unique_ptr<TickTimer> timer1_;
+    MessageBoxService qtMessages_;
+    FileDialogService qtFileDialog_;
+    AboutHost about_;
     std::unique_ptr<app::FrmMainLogic> logic_;
-    LauncherProgress launcher_;
+    TaskbarProgress launcher_;
 };
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

@@ -5,7 +5,7 @@
 
 #include "platform/window_system.h"
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 class UnavailableWindowSystem : public platform::WindowSystem {
   public:
@@ -26,4 +26,4 @@ class UnavailableWindowSystem : public platform::WindowSystem {
     bool sendCharacter(char32_t) override { return false; }
 };
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "app/win32/about_window.h"
+#include "app/win32/about_dialog.h"
 #include "app/win32/main_window.h"
 #include "platform/win32/win32_window_system.h"
 
@@ -28,10 +28,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const auto windows = quill::platform::win32::Win32WindowSystem::create();
     // The program ends when neither window is left.
     bool mainOpen = true;
-    AboutWindow about(instance, [&mainOpen] {
+    FrmAbout about(instance, [&mainOpen] {
         if (!mainOpen) PostQuitMessage(0);
     });
-    MainWindow main(
+    FrmMain main(
         instance, *windows, [&about] { about.show(); },
         [&mainOpen, &about] {
             mainOpen = false;

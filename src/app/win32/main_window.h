@@ -12,26 +12,26 @@
 
 #include "app/layout.h"
 #include "app/main_window_logic.h"
-#include "app/win32/win32_controls.h"
+#include "app/win32/about_dialog.h"
+#include "app/win32/controls.h"
+#include "app/win32/taskbar_progress.h"
 #include "platform/window_system.h"
-#include "transfer/progress.h"
-
-struct ITaskbarList3;
 
 namespace quill::app::win32 {
 
-class MainWindow {
+class FrmMain {
   public:
     // `showAbout` opens frmAbout; `closed` runs when the window is gone.
-    MainWindow(HINSTANCE instance, platform::WindowSystem& windows, std::function<void()> showAbout,
-               std::function<void()> closed);
-    ~MainWindow();
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    FrmMain(HINSTANCE instance, platform::WindowSystem& windows, std::function<void()> showAbout,
+            std::function<void()> closed);
+    ~FrmMain();
+    FrmMain(const FrmMain&) = delete;
+    FrmMain& operator=(const FrmMain&) = delete;
 
     // Creates the window and its controls, runs Form_Load, then shows the window.
     bool create(int showCommand);
     HWND handle() const { return window_; }
+    const FrmMainLogic& logic() const { return *logic_; }
 
     // Keyboard handling of the message loop: the menu shortcuts first (so Ctrl+X works in the
     // editor too), then Tab, access keys and Enter. True when the message was used.
@@ -41,27 +41,25 @@ class MainWindow {
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void createControls();
-    void createMenu();
     void applyLayout(UINT dpi);
     void paint();
     void onCommand(int id, int notification);
     LRESULT controlColour(UINT message, HDC dc, HWND control);
     HWND controlHandle(layout::ControlId id) const;
-    void connectTaskbar();
-    void showProgress(bool force = false);
+    void showProgress();
 
     HINSTANCE instance_;
     platform::WindowSystem& windows_;
     std::function<void()> closed_;
 
-    RichEditText text1_;
-    StaticLabel label1_;
-    TrackbarSlider slider1_;
-    WindowTimer timer1_;
-    NativeMessageBoxes messages_;
-    CommonFileDialog cd_;
+    RichTextEditor text1_;
+    CaptionLabel label1_;
+    DelaySlider slider1_;
+    TickTimer timer1_;
+    MessageBoxService messages_;
+    FileDialogService cd_;
     AboutHost about_;
-    NativeProgram program_;
+    ProgramService program_;
     std::unique_ptr<FrmMainLogic> logic_;
 
     HWND window_ = nullptr;
@@ -71,9 +69,7 @@ class MainWindow {
     HBRUSH greyBrush_ = nullptr;
     HWND lastFocus_ = nullptr;
     UINT dpi_ = 96;
-    UINT taskbarButtonCreated_ = 0;
-    ITaskbarList3* taskbar_ = nullptr;
-    transfer::TransferProgress shownProgress_;
+    TaskbarProgress taskbar_;
 };
 
 }  // namespace quill::app::win32

@@ -134,7 +134,7 @@ std::vector<INPUT> unicodeInputs(char32_t character, std::span<const std::uint8_
     std::vector<INPUT> inputs;
     releaseHeld(inputs, heldModifiers, layout);
     std::u16string units;
-    unicode::appendUtf16(units, character);
+    core::appendUtf16(units, character);
     // Each unit is pressed and released before the next, so the low surrogate follows the high one
     // in the character messages.
     for (char16_t unit : units) {

@@ -200,9 +200,11 @@ bool Keyboard::ensureMap() {
     mapStale_ = false;
 
     // Spare keycodes: no symbols and no modifier. A keycode we bound keeps its place while it still
-    // carries exactly our keysym; one that someone else has changed since is no longer ours.
+    // carries exactly our keysym; one that someone else has changed since is no longer ours. Key code
+    // 8 is never one: XWayland hands emulated keys to the compositor as evdev codes (key code - 8),
+    // and a compositor drops evdev code 0.
     std::vector<SpareKeycode> spares;
-    for (int code = xkb_->min_key_code; code <= xkb_->max_key_code; ++code) {
+    for (int code = std::max<int>(xkb_->min_key_code, 9); code <= xkb_->max_key_code; ++code) {
         const auto keycode = static_cast<KeyCode>(code);
         if (xkb_->map->modmap[keycode] != 0) continue;
         const auto known = std::find_if(spares_.begin(), spares_.end(),

@@ -108,14 +108,14 @@ std::optional<Property> readProperty(Display* display, Window window, Atom name,
 
 std::string latin1ToUtf8(const std::vector<unsigned char>& bytes) {
     std::string text;
-    for (unsigned char byte : bytes) unicode::appendUtf8(text, byte);
+    for (unsigned char byte : bytes) core::appendUtf8(text, byte);
     return text;
 }
 
 std::string utf8Checked(const std::vector<unsigned char>& bytes) {
     std::string text(bytes.begin(), bytes.end());
-    if (unicode::isValidUtf8(text)) return text;
-    return unicode::utf32ToUtf8(unicode::utf8ToUtf32(text));
+    if (core::isValidUtf8(text)) return text;
+    return core::utf32ToUtf8(core::utf8ToUtf32(text));
 }
 
 class X11WindowSystemImpl final : public X11WindowSystem {

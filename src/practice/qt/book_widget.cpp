@@ -14,7 +14,7 @@
 #include "practice/book_geometry.h"
 #include "practice/practice_client.h"
 
-namespace quill::practice {
+namespace quill::practice::qt {
 namespace {
 
 QColor colour(unsigned rgb) {
@@ -193,7 +193,7 @@ void BookWidget::paintEvent(QPaintEvent*) {
     std::vector<QString> lines[2];
     for (int side = 0; side < 2; ++side) {
         if (hint && side == 0) {
-            for (const auto& line : wrapLine(unicode::utf8ToUtf32(kHint))) lines[0].push_back(text(line));
+            for (const auto& line : wrapLine(core::utf8ToUtf32(kHint))) lines[0].push_back(text(line));
         } else {
             for (const auto& line : book_.page(first + side)) lines[side].push_back(text(line));
         }
@@ -265,4 +265,4 @@ void BookWidget::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-}  // namespace quill::practice
+}  // namespace quill::practice::qt

@@ -6,7 +6,7 @@
 #include "practice/book.h"
 #include "practice/recorder.h"
 
-namespace quill::practice {
+namespace quill::practice::qt {
 
 class BookWidget : public QWidget {
   public:
@@ -32,4 +32,4 @@ class BookWidget : public QWidget {
     Recorder& recorder_;
 };
 
-}  // namespace quill::practice
+}  // namespace quill::practice::qt

@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     if (parsed.options.recordFile && !recorder.open(*parsed.options.recordFile))
         return fail(recorder.error());
 
-    quill::practice::BookWidget window(QString::fromStdString(parsed.options.title), recorder);
+    quill::practice::qt::BookWidget window(QString::fromStdString(parsed.options.title), recorder);
     window.show();
     return QApplication::exec();
 }

@@ -1,19 +1,19 @@
-#include "app/qt/launcher_progress.h"
+#include "app/qt/taskbar_progress.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QVariantMap>
 #include <cmath>
 
-namespace quill::qt {
+namespace quill::app::qt {
 
-LauncherProgress::LauncherProgress(QDBusConnection bus, const QString& desktopFile)
+TaskbarProgress::TaskbarProgress(QDBusConnection bus, const QString& desktopFile)
     : bus_(std::move(bus)),
       appUri_(QStringLiteral("application://") + desktopFile),
       objectPath_(QStringLiteral("/org/quillpost/launcherentry/%1").arg(QCoreApplication::applicationPid())) {
 }
 
-void LauncherProgress::show(const transfer::TransferProgress& progress) {
+void TaskbarProgress::show(const transfer::TransferProgress& progress) {
     const bool visible = progress.state != transfer::TransferProgress::State::None;
     // A step below a tenth of a percent is not worth a message on the bus (a 1 MB text would
     // otherwise send one per character).
@@ -31,4 +31,4 @@ void LauncherProgress::show(const transfer::TransferProgress& progress) {
     bus_.send(signal);
 }
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

@@ -9,7 +9,7 @@
 
 class QPainter;
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 // A control's rectangle in pixels, relative to its container's outer top-left corner.
 QRect pixelRect(const app::layout::Control& control, int dpi);
@@ -19,4 +19,4 @@ int pixels(int twips, int dpi);
 // of odd width is centred on its coordinate, one of even width lies below (or right of) it.
 void paintDrawing(QPainter& painter, std::span<const app::layout::Drawing> drawing, int dpi);
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

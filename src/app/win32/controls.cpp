@@ -1,4 +1,4 @@
-#include "app/win32/win32_controls.h"
+#include "app/win32/controls.h"
 
 #include <commctrl.h>
 #include <commdlg.h>
@@ -56,24 +56,24 @@ std::wstring dialogFilter(const std::string& filter) {
     return wide;
 }
 
-// --- RichEditText ----------------------------------------------------------------------------------
+// --- RichTextEditor ----------------------------------------------------------------------------------
 
-void RichEditText::attach(HWND edit, HFONT font) {
+void RichTextEditor::attach(HWND edit, HFONT font) {
     edit_ = edit;
     font_ = font;
     // No limit but memory: the control's default of 32767 characters would cut loaded texts.
     SendMessageW(edit_, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     SendMessageW(edit_, EM_SETEVENTMASK, 0, ENM_CHANGE);
-    SetWindowSubclass(edit_, &RichEditText::watch, kWatchId, reinterpret_cast<DWORD_PTR>(this));
+    SetWindowSubclass(edit_, &RichTextEditor::watch, kWatchId, reinterpret_cast<DWORD_PTR>(this));
     applyDefaultFormat();
 }
 
-void RichEditText::setFont(HFONT font) {
+void RichTextEditor::setFont(HFONT font) {
     font_ = font;
     SendMessageW(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
 }
 
-bool RichEditText::pasteRefused() const {
+bool RichTextEditor::pasteRefused() const {
     // The plain text on the clipboard; RTF only: its lines are counted from its paragraph marks.
     const UINT rtfFormat = RegisterClipboardFormatW(L"Rich Text Format");
     const bool plain = IsClipboardFormatAvailable(CF_UNICODETEXT);
@@ -103,15 +103,15 @@ bool RichEditText::pasteRefused() const {
     return !pasteAllowed_(text);
 }
 
-LRESULT CALLBACK RichEditText::watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR self) {
+LRESULT CALLBACK RichTextEditor::watch(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
     // Pasting, by message or by key, is held to what the editor can show.
     const bool control = GetKeyState(VK_CONTROL) < 0;
     const bool shift = GetKeyState(VK_SHIFT) < 0;
     const bool pasteKey =
         message == WM_KEYDOWN && ((control && wParam == 'V') || (shift && !control && wParam == VK_INSERT));
     if ((message == WM_PASTE || message == EM_PASTESPECIAL || pasteKey) &&
-        reinterpret_cast<RichEditText*>(self)->pasteRefused())
+        reinterpret_cast<RichTextEditor*>(self)->pasteRefused())
         return 0;
     const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
     switch (message) {
@@ -126,10 +126,10 @@ LRESULT CALLBACK RichEditText::watch(HWND window, UINT message, WPARAM wParam, L
         case WM_UNDO:
         case EM_UNDO:
         case EM_REDO:
-            ++reinterpret_cast<RichEditText*>(self)->revision_;
+            ++reinterpret_cast<RichTextEditor*>(self)->revision_;
             break;
         case WM_NCDESTROY:
-            RemoveWindowSubclass(window, &RichEditText::watch, kWatchId);
+            RemoveWindowSubclass(window, &RichTextEditor::watch, kWatchId);
             break;
         default:
             break;
@@ -137,7 +137,7 @@ LRESULT CALLBACK RichEditText::watch(HWND window, UINT message, WPARAM wParam, L
     return result;
 }
 
-std::u16string RichEditText::plainText() const {
+std::u16string RichTextEditor::plainText() const {
     if (!edit_) return {};
     GETTEXTLENGTHEX lengthQuery{GTL_USECRLF | GTL_PRECISE | GTL_NUMCHARS, 1200};
     const LRESULT length = SendMessageW(edit_, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&lengthQuery), 0);
@@ -153,13 +153,13 @@ std::u16string RichEditText::plainText() const {
     return withCrLf(buffer);
 }
 
-void RichEditText::setRawText(const std::wstring& text) {
+void RichTextEditor::setRawText(const std::wstring& text) {
     SETTEXTEX settings{ST_DEFAULT, 1200};
     SendMessageW(edit_, EM_SETTEXTEX, reinterpret_cast<WPARAM>(&settings),
                  reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void RichEditText::applyDefaultFormat() {
+void RichTextEditor::applyDefaultFormat() {
     CHARFORMAT2W cf{};
     cf.cbSize = sizeof cf;
     cf.dwMask = CFM_FACE | CFM_SIZE | CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT | CFM_COLOR;
@@ -171,7 +171,7 @@ void RichEditText::applyDefaultFormat() {
     SendMessageW(edit_, EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
 }
 
-void RichEditText::clear() {
+void RichTextEditor::clear() {
     setRawText(L"");
     applyDefaultFormat();
     ++revision_;
@@ -206,7 +206,7 @@ std::string rtfOf(const document::Document& document) {
             body += "\\cf" + std::to_string(color + 1);
         }
         body += ' ';
-        for (const char16_t unit : unicode::utf8ToUtf16(run.text)) {
+        for (const char16_t unit : core::utf8ToUtf16(run.text)) {
             // CR LF, CR and LF each end a paragraph.
             if (unit == u'\n' && afterCr) {
                 afterCr = false;
@@ -232,7 +232,7 @@ std::string rtfOf(const document::Document& document) {
     std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
     for (std::size_t i = 0; i < fonts.size(); ++i) {
         rtf += "{\\f" + std::to_string(i) + "\\fnil ";
-        for (const char16_t unit : unicode::utf8ToUtf16(fonts[i])) {
+        for (const char16_t unit : core::utf8ToUtf16(fonts[i])) {
             if (unit < 0x80 && unit != u';' && unit != u'\\' && unit != u'{' && unit != u'}')
                 rtf += static_cast<char>(unit);
             else
@@ -265,7 +265,7 @@ DWORD CALLBACK readStream(DWORD_PTR cookie, LPBYTE buffer, LONG wanted, LONG* gi
 
 }  // namespace
 
-void RichEditText::setDocument(const document::Document& document) {
+void RichTextEditor::setDocument(const document::Document& document) {
     SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
     const LRESULT eventMask = SendMessageW(edit_, EM_GETEVENTMASK, 0, 0);
     SendMessageW(edit_, EM_SETEVENTMASK, 0, 0);
@@ -274,7 +274,7 @@ void RichEditText::setDocument(const document::Document& document) {
         std::wstring text;
         bool afterCr = false;
         for (const document::TextRun& run : document.runs) {
-            for (char16_t unit : unicode::utf8ToUtf16(run.text)) {
+            for (char16_t unit : core::utf8ToUtf16(run.text)) {
                 if (unit == u'\n' && afterCr) {
                     afterCr = false;
                     continue;
@@ -305,26 +305,26 @@ void RichEditText::setDocument(const document::Document& document) {
 
 // --- the small ones ------------------------------------------------------------------------------
 
-void StaticLabel::setCaption(const std::string& caption) {
+void CaptionLabel::setCaption(const std::string& caption) {
     SetWindowTextW(label_, toWide(caption).c_str());
 }
 
-int TrackbarSlider::value() const {
+int DelaySlider::value() const {
     return static_cast<int>(SendMessageW(trackbar_, TBM_GETPOS, 0, 0));
 }
 
-void WindowTimer::setEnabled(bool enabled) {
+void TickTimer::setEnabled(bool enabled) {
     enabled_ = enabled;
     update();
 }
 
-void WindowTimer::setInterval(int milliseconds) {
+void TickTimer::setInterval(int milliseconds) {
     if (milliseconds == interval_) return;
     interval_ = milliseconds;
     if (enabled_) update();
 }
 
-void WindowTimer::update() {
+void TickTimer::update() {
     if (!owner_) return;
     // SetTimer with 0 would tick as fast as it can; 0 means no ticks.
     if (enabled_ && interval_ > 0) {
@@ -335,20 +335,20 @@ void WindowTimer::update() {
     }
 }
 
-void NativeMessageBoxes::show(const std::string& text, const std::string& title) {
+void MessageBoxService::show(const std::string& text, const std::string& title) {
     const HWND owner = owner_ && IsWindowVisible(owner_) ? owner_ : nullptr;
     MessageBoxW(owner, toWide(text).c_str(), toWide(title).c_str(), MB_OK);
 }
 
-std::optional<std::filesystem::path> CommonFileDialog::showOpen(const FileDialogRequest& request) {
+std::optional<std::filesystem::path> FileDialogService::showOpen(const FileDialogRequest& request) {
     return show(request, false);
 }
 
-std::optional<std::filesystem::path> CommonFileDialog::showSave(const FileDialogRequest& request) {
+std::optional<std::filesystem::path> FileDialogService::showSave(const FileDialogRequest& request) {
     return show(request, true);
 }
 
-std::optional<std::filesystem::path> CommonFileDialog::show(const FileDialogRequest& request, bool save) {
+std::optional<std::filesystem::path> FileDialogService::show(const FileDialogRequest& request, bool save) {
     const std::wstring filter = dialogFilter(request.filter);
     const std::wstring title = toWide(request.title);
     const std::wstring directory = request.initialDirectory.wstring();
@@ -380,11 +380,11 @@ std::optional<std::filesystem::path> CommonFileDialog::show(const FileDialogRequ
     return std::filesystem::path(std::wstring(file.data()));
 }
 
-void NativeProgram::endProgram() {
+void ProgramService::endProgram() {
     ExitProcess(0);
 }
 
-std::filesystem::path NativeProgram::applicationDirectory() const {
+std::filesystem::path ProgramService::applicationDirectory() const {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -398,7 +398,7 @@ std::filesystem::path NativeProgram::applicationDirectory() const {
     return std::filesystem::path(buffer).parent_path();
 }
 
-std::string NativeProgram::decimalSeparator() const {
+std::string ProgramService::decimalSeparator() const {
     wchar_t separator[8] = {};
     if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) <= 0) return ",";
     return fromWide(separator);

@@ -16,7 +16,7 @@
 namespace quill::app::win32 {
 
 // Text1 on a RichEdit control (msftedit).
-class RichEditText : public EditorControl {
+class RichTextEditor : public EditorControl {
   public:
     // Takes the control and watches it for every way its text can change.
     void attach(HWND edit, HFONT font);
@@ -50,7 +50,7 @@ class RichEditText : public EditorControl {
 };
 
 // Label1 on a static control.
-class StaticLabel : public LabelControl {
+class CaptionLabel : public LabelControl {
   public:
     void attach(HWND label) { label_ = label; }
     void setCaption(const std::string& caption) override;
@@ -60,7 +60,7 @@ class StaticLabel : public LabelControl {
 };
 
 // Slider1 on a trackbar.
-class TrackbarSlider : public SliderControl {
+class DelaySlider : public SliderControl {
   public:
     void attach(HWND trackbar) { trackbar_ = trackbar; }
     HWND handle() const { return trackbar_; }
@@ -71,7 +71,7 @@ class TrackbarSlider : public SliderControl {
 };
 
 // Timer1 on SetTimer/KillTimer. An interval of 0 means no ticks while enabled.
-class WindowTimer : public TimerControl {
+class TickTimer : public TimerControl {
   public:
     static constexpr UINT_PTR kTimerId = 1;
     void attach(HWND owner) { owner_ = owner; }
@@ -89,7 +89,7 @@ class WindowTimer : public TimerControl {
 };
 
 // MessageBoxW with OK and no icon, owned by the main window once it is shown.
-class NativeMessageBoxes : public MessageBoxes {
+class MessageBoxService : public MessageBoxes {
   public:
     void attach(HWND owner) { owner_ = owner; }
     void show(const std::string& text, const std::string& title) override;
@@ -99,7 +99,7 @@ class NativeMessageBoxes : public MessageBoxes {
 };
 
 // CD on GetOpenFileNameW / GetSaveFileNameW.
-class CommonFileDialog : public FileDialog {
+class FileDialogService : public FileDialog {
   public:
     void attach(HWND owner) { owner_ = owner; }
     std::optional<std::filesystem::path> showOpen(const FileDialogRequest& request) override;
@@ -110,17 +110,7 @@ class CommonFileDialog : public FileDialog {
     HWND owner_ = nullptr;
 };
 
-// The About dialog as the handlers see it.
-class AboutHost : public AboutDialogHost {
-  public:
-    explicit AboutHost(std::function<void()> show) : show_(std::move(show)) {}
-    void showAbout() override { show_(); }
-
-  private:
-    std::function<void()> show_;
-};
-
-class NativeProgram : public ProgramServices {
+class ProgramService : public ProgramServices {
   public:
     void endProgram() override;
     std::filesystem::path applicationDirectory() const override;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "app/controls.h"
 
@@ -15,10 +16,10 @@ class QLabel;
 class QSlider;
 class QWidget;
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 // UTF-8 with CR LF line breaks (as the core writes texts) to a QString with '\n' line breaks.
-QString toQtText(const std::string& utf8);
+QString toQtText(std::string_view utf8);
 
 // "desc|pattern|desc|pattern" to Qt's "desc (pattern);;desc (pattern)". A description that already
 // names its pattern in parentheses is taken as it is.
@@ -59,18 +60,18 @@ class PasteCheckingTextEdit : public QTextEdit {
     std::function<bool(const std::u16string&)> pasteAllowed_;
 };
 
-class QtLabel : public app::LabelControl {
+class CaptionLabel : public app::LabelControl {
   public:
-    explicit QtLabel(QLabel& label) : label_(label) {}
+    explicit CaptionLabel(QLabel& label) : label_(label) {}
     void setCaption(const std::string& caption) override;
 
   private:
     QLabel& label_;
 };
 
-class QtSlider : public app::SliderControl {
+class DelaySlider : public app::SliderControl {
   public:
-    explicit QtSlider(QSlider& slider) : slider_(slider) {}
+    explicit DelaySlider(QSlider& slider) : slider_(slider) {}
     int value() const override;
 
   private:
@@ -79,9 +80,9 @@ class QtSlider : public app::SliderControl {
 
 // Timer1. An interval of 0 gives no ticks while the timer stays enabled (a QTimer with interval 0
 // would fire on every pass of the event loop), and a later interval above 0 resumes the ticks.
-class QtPacingTimer : public app::TimerControl {
+class TickTimer : public app::TimerControl {
   public:
-    explicit QtPacingTimer(std::function<void()> onTick);
+    explicit TickTimer(std::function<void()> onTick);
 
     bool enabled() const override { return enabled_; }
     void setEnabled(bool enabled) override;
@@ -100,9 +101,9 @@ class QtPacingTimer : public app::TimerControl {
 };
 
 // Message boxes with an OK button, no icon and plain text. `parent` is used while it is visible.
-class QtMessageBoxes : public app::MessageBoxes {
+class MessageBoxService : public app::MessageBoxes {
   public:
-    explicit QtMessageBoxes(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit MessageBoxService(QWidget* parent = nullptr) : parent_(parent) {}
     void show(const std::string& text, const std::string& title) override;
 
   private:
@@ -112,9 +113,9 @@ class QtMessageBoxes : public app::MessageBoxes {
 // CD: Qt's own file dialog (the same on every desktop), started in the requested folder with the
 // first filter entry preselected. An existing file is replaced without a question, as the save
 // command promises.
-class QtFileDialog : public app::FileDialog {
+class FileDialogService : public app::FileDialog {
   public:
-    explicit QtFileDialog(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit FileDialogService(QWidget* parent = nullptr) : parent_(parent) {}
     std::optional<std::filesystem::path> showOpen(const app::FileDialogRequest& request) override;
     std::optional<std::filesystem::path> showSave(const app::FileDialogRequest& request) override;
 
@@ -124,9 +125,9 @@ class QtFileDialog : public app::FileDialog {
 };
 
 // The running program: ends at once, knows its folder and the user's decimal separator.
-class QtProgramServices : public app::ProgramServices {
+class ProgramService : public app::ProgramServices {
   public:
-    explicit QtProgramServices(QLocale locale = QLocale::system()) : locale_(std::move(locale)) {}
+    explicit ProgramService(QLocale locale = QLocale::system()) : locale_(std::move(locale)) {}
     [[noreturn]] void endProgram() override;
     std::filesystem::path applicationDirectory() const override;
     std::string decimalSeparator() const override;
@@ -135,4 +136,4 @@ class QtProgramServices : public app::ProgramServices {
     QLocale locale_;
 };
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

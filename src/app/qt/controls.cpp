@@ -1,4 +1,4 @@
-#include "app/qt/qt_controls.h"
+#include "app/qt/controls.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -13,9 +13,9 @@
 #include <QTextEdit>
 #include <cstdlib>
 
-namespace quill::qt {
+namespace quill::app::qt {
 
-QString toQtText(const std::string& utf8) {
+QString toQtText(std::string_view utf8) {
     // A leading U+FEFF is text here (the file's own byte-order mark is gone already): fromUtf8 would
     // drop it.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::ConvertInitialBom);
@@ -153,30 +153,30 @@ void PasteCheckingTextEdit::insertFromMimeData(const QMimeData* source) {
     QTextEdit::insertFromMimeData(source);
 }
 
-void QtLabel::setCaption(const std::string& caption) {
+void CaptionLabel::setCaption(const std::string& caption) {
     label_.setText(toQtText(caption));
 }
 
-int QtSlider::value() const {
+int DelaySlider::value() const {
     return slider_.value();
 }
 
-QtPacingTimer::QtPacingTimer(std::function<void()> onTick) {
+TickTimer::TickTimer(std::function<void()> onTick) {
     timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, std::move(onTick));
 }
 
-void QtPacingTimer::setEnabled(bool enabled) {
+void TickTimer::setEnabled(bool enabled) {
     enabled_ = enabled;
     apply();
 }
 
-void QtPacingTimer::setInterval(int milliseconds) {
+void TickTimer::setInterval(int milliseconds) {
     interval_ = milliseconds;
     apply();
 }
 
-void QtPacingTimer::apply() {
+void TickTimer::apply() {
     // Enabling or a new interval starts the count afresh: the next tick comes one interval later.
     if (enabled_ && interval_ > 0)
         timer_.start(interval_);
@@ -184,7 +184,7 @@ void QtPacingTimer::apply() {
         timer_.stop();
 }
 
-void QtMessageBoxes::show(const std::string& text, const std::string& title) {
+void MessageBoxService::show(const std::string& text, const std::string& title) {
     QWidget* parent = parent_ && parent_->isVisible() ? parent_.data() : nullptr;
     QMessageBox box(QMessageBox::NoIcon, toQtText(title), toQtText(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
@@ -193,15 +193,16 @@ void QtMessageBoxes::show(const std::string& text, const std::string& title) {
     box.exec();
 }
 
-std::optional<std::filesystem::path> QtFileDialog::showOpen(const app::FileDialogRequest& request) {
+std::optional<std::filesystem::path> FileDialogService::showOpen(const app::FileDialogRequest& request) {
     return run(request, false);
 }
 
-std::optional<std::filesystem::path> QtFileDialog::showSave(const app::FileDialogRequest& request) {
+std::optional<std::filesystem::path> FileDialogService::showSave(const app::FileDialogRequest& request) {
     return run(request, true);
 }
 
-std::optional<std::filesystem::path> QtFileDialog::run(const app::FileDialogRequest& request, bool save) {
+std::optional<std::filesystem::path> FileDialogService::run(const app::FileDialogRequest& request,
+                                                            bool save) {
     QWidget* parent = parent_ && parent_->isVisible() ? parent_.data() : nullptr;
     QFileDialog dialog(parent, toQtText(request.title),
                        QFile::decodeName(QByteArray::fromStdString(request.initialDirectory.string())));
@@ -224,16 +225,16 @@ std::optional<std::filesystem::path> QtFileDialog::run(const app::FileDialogRequ
     return std::filesystem::path(QFile::encodeName(chosen.front()).toStdString());
 }
 
-void QtProgramServices::endProgram() {
+void ProgramService::endProgram() {
     std::_Exit(EXIT_SUCCESS);
 }
 
-std::filesystem::path QtProgramServices::applicationDirectory() const {
+std::filesystem::path ProgramService::applicationDirectory() const {
     return std::filesystem::path(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 }
 
-std::string QtProgramServices::decimalSeparator() const {
+std::string ProgramService::decimalSeparator() const {
     return locale_.decimalPoint().toStdString();
 }
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

@@ -1,4 +1,6 @@
 // Saving the editor's plain text: encoding with CR LF line breaks, and the atomic replace of the file.
+#include "document/save_document.h"
+
 #include <algorithm>
 #include <fstream>
 #include <string_view>
@@ -7,8 +9,6 @@
 #include "core/display_text.h"
 #include "core/unicode.h"
 #include "document/code_pages.h"
-#include "document/document_io.h"
-#include "document/readers.h"
 
 namespace quill::document {
 
@@ -27,13 +27,13 @@ bool readsBackAsWritten(std::string_view bytes, bool inCodePage) {
     if (bytes.find('\0') != std::string_view::npos) return false;
     if (!inCodePage) return true;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; });
-    return ascii || !unicode::isValidUtf8(bytes);
+    return ascii || !core::isValidUtf8(bytes);
 }
 
 }  // namespace
 
 std::string encodeForSave(const std::string& utf8Text, SaveEncoding encoding) {
-    const std::u32string text = unicode::withCrLfLineBreaks(unicode::utf8ToUtf32(utf8Text));
+    const std::u32string text = core::withCrLfLineBreaks(core::utf8ToUtf32(utf8Text));
     if (encoding.ansiCodePage != 0 && code_pages::isSupported(encoding.ansiCodePage)) {
         std::string bytes;
         bytes.reserve(text.size());
@@ -51,10 +51,10 @@ std::string encodeForSave(const std::string& utf8Text, SaveEncoding encoding) {
             std::string decoded;
             code_pages::appendDecoded(
                 decoded, code_pages::canDecode(encoding.ansiCodePage) ? encoding.ansiCodePage : 1252, bytes);
-            if (unicode::utf8ToUtf32(decoded) == text) return bytes;
+            if (core::utf8ToUtf32(decoded) == text) return bytes;
         }
     }
-    std::string bytes = unicode::utf32ToUtf8(text);
+    std::string bytes = core::utf32ToUtf8(text);
     // A byte-order mark where the text is to be told apart from other files: always beside a code page
     // (as UTF-8, not in it), and on Linux when the text would otherwise read back as something else.
     if (encoding.ansiCodePage != 0 || !readsBackAsWritten(bytes, false)) bytes.insert(0, "\xEF\xBB\xBF");
@@ -112,7 +112,7 @@ std::optional<Failure> savePlainTextFile(const std::filesystem::path& path, cons
             existing = existing.parent_path();
         const auto shown = [](const std::filesystem::path& part) {
             const std::u8string text = part.u8string();
-            return display::shortenInMiddle(std::string(text.begin(), text.end()));
+            return core::shortenInMiddle(std::string(text.begin(), text.end()));
         };
         if (std::filesystem::exists(std::filesystem::status(existing, error))) {
             if (!std::filesystem::is_directory(std::filesystem::status(existing, error))) {

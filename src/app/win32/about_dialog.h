@@ -9,15 +9,17 @@
 #include <functional>
 #include <vector>
 
+#include "app/controls.h"
+
 namespace quill::app::win32 {
 
-class AboutWindow {
+class FrmAbout {
   public:
     // `closed` runs when the dialog's window is gone.
-    AboutWindow(HINSTANCE instance, std::function<void()> closed);
-    ~AboutWindow();
-    AboutWindow(const AboutWindow&) = delete;
-    AboutWindow& operator=(const AboutWindow&) = delete;
+    FrmAbout(HINSTANCE instance, std::function<void()> closed);
+    ~FrmAbout();
+    FrmAbout(const FrmAbout&) = delete;
+    FrmAbout& operator=(const FrmAbout&) = delete;
 
     // Creates and loads the dialog when it is not open, then shows it; an open one is only brought
     // into view.
@@ -40,6 +42,16 @@ class AboutWindow {
     HFONT font_ = nullptr;
     HICON icon_ = nullptr;
     UINT dpi_ = 96;
+};
+
+// The About dialog as the main window's handlers see it.
+class AboutHost : public AboutDialogHost {
+  public:
+    explicit AboutHost(std::function<void()> show) : show_(std::move(show)) {}
+    void showAbout() override { show_(); }
+
+  private:
+    std::function<void()> show_;
 };
 
 }  // namespace quill::app::win32

@@ -1,5 +1,5 @@
 // The task-bar progress as a task bar sees it: Update signals on a private session bus.
-#include "app/qt/launcher_progress.h"
+#include "app/qt/taskbar_progress.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -21,7 +21,7 @@ class UpdateListener : public QObject {
 };
 
 // Run by CTest in a session bus of its own (dbus-run-session).
-class LauncherProgressTest : public QObject {
+class TaskbarProgressTest : public QObject {
     Q_OBJECT
 
   private slots:
@@ -30,12 +30,12 @@ class LauncherProgressTest : public QObject {
         QDBusConnection receiver = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "receiver");
         QVERIFY(sender.isConnected() && receiver.isConnected());
         UpdateListener listener;
-        QVERIFY(receiver.connect(QString(), QString(), qt::LauncherProgress::interfaceName(),
+        QVERIFY(receiver.connect(QString(), QString(), app::qt::TaskbarProgress::interfaceName(),
                                  QStringLiteral("Update"), &listener, SLOT(onUpdate(QString, QVariantMap))));
         // A round trip: the bus has taken the match rule before the first update is sent.
         QVERIFY(receiver.interface()->isServiceRegistered(receiver.baseService()));
 
-        qt::LauncherProgress progress(sender, QStringLiteral("quillpost.desktop"));
+        app::qt::TaskbarProgress progress(sender, QStringLiteral("quillpost.desktop"));
         progress.show({State::Normal, 0, 4});
         progress.show({State::Normal, 0, 4});  // unchanged: no second message
         progress.show({State::Normal, 2, 4});
@@ -56,11 +56,11 @@ class LauncherProgressTest : public QObject {
         QDBusConnection none = QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
                                                              QStringLiteral("none"));
         QVERIFY(!none.isConnected());
-        qt::LauncherProgress progress(none);
+        app::qt::TaskbarProgress progress(none);
         progress.show({State::Normal, 1, 2});
         progress.show({State::None, 0, 0});
     }
 };
 
-QTEST_GUILESS_MAIN(LauncherProgressTest)
-#include "launcher_progress_test.moc"
+QTEST_GUILESS_MAIN(TaskbarProgressTest)
+#include "taskbar_progress_test.moc"

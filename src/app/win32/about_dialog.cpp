@@ -1,10 +1,9 @@
-#include "app/win32/about_window.h"
-
-#include <algorithm>
+#include "app/win32/about_dialog.h"
 
 #include "about/about.h"
 #include "app/layout.h"
 #include "app/win32/dpi.h"
+#include "app/win32/painting.h"
 #include "app/win32/resource_ids.h"
 #include "platform/win32/wide_text.h"
 
@@ -26,7 +25,7 @@ int controlIdOf(layout::ControlId id) {
 
 }  // namespace
 
-AboutWindow::AboutWindow(HINSTANCE instance, std::function<void()> closed)
+FrmAbout::FrmAbout(HINSTANCE instance, std::function<void()> closed)
     : instance_(instance), closed_(std::move(closed)) {
     WNDCLASSEXW owner{};
     owner.cbSize = sizeof owner;
@@ -37,7 +36,7 @@ AboutWindow::AboutWindow(HINSTANCE instance, std::function<void()> closed)
 
     WNDCLASSEXW about{};
     about.cbSize = sizeof about;
-    about.lpfnWndProc = &AboutWindow::windowProc;
+    about.lpfnWndProc = &FrmAbout::windowProc;
     about.hInstance = instance_;
     about.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     about.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -45,12 +44,12 @@ AboutWindow::AboutWindow(HINSTANCE instance, std::function<void()> closed)
     RegisterClassExW(&about);
 }
 
-AboutWindow::~AboutWindow() {
+FrmAbout::~FrmAbout() {
     if (font_) DeleteObject(font_);
     if (icon_) DestroyIcon(icon_);
 }
 
-void AboutWindow::show() {
+void FrmAbout::show() {
     if (window_) {
         ShowWindow(window_, SW_SHOWNORMAL);
         SetForegroundWindow(window_);
@@ -64,7 +63,7 @@ void AboutWindow::show() {
     UpdateWindow(window_);
 }
 
-bool AboutWindow::create() {
+bool FrmAbout::create() {
     if (!owner_) {
         owner_ =
             CreateWindowExW(0, kOwnerClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance_, nullptr);
@@ -140,7 +139,7 @@ bool AboutWindow::create() {
     return true;
 }
 
-void AboutWindow::applyLayout(UINT dpi) {
+void FrmAbout::applyLayout(UINT dpi) {
     dpi_ = dpi;
     const HFONT font = createMessageFont(dpi_);
     const int iconSize = MulDiv(32, static_cast<int>(dpi_), 96);
@@ -149,16 +148,15 @@ void AboutWindow::applyLayout(UINT dpi) {
     for (const layout::Control& control : layout::aboutControls()) {
         const HWND child = GetDlgItem(window_, controlIdOf(control.id));
         if (!child) continue;
-        const int x = twips(control.left, dpi_);
-        const int y = twips(control.top, dpi_);
-        int width = twips(control.left + control.width, dpi_) - x;
-        int height = twips(control.top + control.height, dpi_) - y;
+        const RECT place = pixelRect(control, dpi_);
+        int width = place.right - place.left;
+        int height = place.bottom - place.top;
         if (control.id == layout::ControlId::picIcon) {
             // The box takes the picture's size.
             width = height = iconSize;
             if (icon) SendMessageW(child, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
         }
-        SetWindowPos(child, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(child, nullptr, place.left, place.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     if (font_) DeleteObject(font_);
@@ -168,17 +166,17 @@ void AboutWindow::applyLayout(UINT dpi) {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
-LRESULT CALLBACK AboutWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK FrmAbout::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* self = reinterpret_cast<AboutWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<FrmAbout*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self || !self->window_) return DefWindowProcW(window, message, wParam, lParam);
     return self->handle(message, wParam, lParam);
 }
 
-LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT FrmAbout::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case DM_GETDEFID:
             return MAKELRESULT(IDOK, DC_HASDEFID);
@@ -214,19 +212,11 @@ LRESULT AboutWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-void AboutWindow::paint() {
+void FrmAbout::paint() {
     PAINTSTRUCT ps;
     const HDC dc = BeginPaint(window_, &ps);
     // The etched separator, dark line first, then the white one over it.
-    for (const layout::Drawing& line : layout::aboutDrawing()) {
-        const int width = std::max(1, MulDiv(line.penWidth, static_cast<int>(dpi_), 96));
-        const HPEN pen = CreatePen(PS_SOLID, width, RGB(line.color.red, line.color.green, line.color.blue));
-        const HGDIOBJ old = SelectObject(dc, pen);
-        MoveToEx(dc, twips(line.a, dpi_), twips(line.b, dpi_), nullptr);
-        LineTo(dc, twips(line.c, dpi_), twips(line.d, dpi_));
-        SelectObject(dc, old);
-        DeleteObject(pen);
-    }
+    paintDrawing(dc, layout::aboutDrawing(), dpi_);
     EndPaint(window_, &ps);
 }
 

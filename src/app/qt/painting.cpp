@@ -1,10 +1,10 @@
-#include "app/qt/layout_painting.h"
+#include "app/qt/painting.h"
 
 #include <QColor>
 #include <QPainter>
 #include <algorithm>
 
-namespace quill::qt {
+namespace quill::app::qt {
 
 using app::layout::Drawing;
 using app::layout::ShapeKind;
@@ -74,4 +74,4 @@ void paintDrawing(QPainter& painter, std::span<const Drawing> drawing, int dpi) 
     painter.restore();
 }
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt

@@ -8,13 +8,13 @@
 
 #include "transfer/progress.h"
 
-namespace quill::qt {
+namespace quill::app::qt {
 
-class LauncherProgress {
+class TaskbarProgress {
   public:
     // `desktopFile` names the program's .desktop file, which the task bar matches the button by.
-    explicit LauncherProgress(QDBusConnection bus = QDBusConnection::sessionBus(),
-                              const QString& desktopFile = QStringLiteral("quillpost.desktop"));
+    explicit TaskbarProgress(QDBusConnection bus = QDBusConnection::sessionBus(),
+                             const QString& desktopFile = QStringLiteral("quillpost.desktop"));
 
     // Sends an update when the shown state or value changes; a transfer that is not running hides
     // the progress. A paused transfer keeps its value.
@@ -30,4 +30,4 @@ class LauncherProgress {
     double shownFraction_ = -1;
 };
 
-}  // namespace quill::qt
+}  // namespace quill::app::qt
