@@ -120,6 +120,9 @@ add_desktops() {
     echo "Desktop layer of the Debian 13 root ready in $((SECONDS - start)) s ($(du -sh "$root" | cut -f1))"
 }
 
+# Through sudo the checkout belongs to someone else, which git refuses to read unless told.
+git() { command git -c safe.directory="$repo" "$@"; }
+
 test_in_root() {
     local reference=$1 clone=$root/tmp/quillpost shots=$root/tmp/quillpost-shots
     [ -f "$reference" ] || { echo "no reference picture $reference" >&2; exit 1; }
