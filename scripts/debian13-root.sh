@@ -156,8 +156,8 @@ test_in_root() {
 # pixel off or a changed colour thousands: more than 50 such pixels fail.
 compare_shots() {
     local a=$1 b=$2 width_a width_b height_a height_b rows differing
-    read -r width_a height_a < <(identify -format '%w %h' "$a")
-    read -r width_b height_b < <(identify -format '%w %h' "$b")
+    read -r width_a height_a < <(identify -format '%w %h\n' "$a")
+    read -r width_b height_b < <(identify -format '%w %h\n' "$b")
     if ((width_a != width_b || height_a - height_b > 10 || height_b - height_a > 10)); then
         echo "FAIL: the main window is ${width_b}x$height_b on Debian 13 and ${width_a}x$height_a on Debian 12" >&2
         exit 1
