@@ -12,9 +12,8 @@ step() { printf '\n==== %s ====\n' "$*"; }
 # upset: a test that fails is run once more, and its first failure stays in the log above the pass.
 retry=(--repeat until-pass:2)
 
-step "Formatting (clang-format with the .clang-format of the root)"
-git ls-files -z -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' 'fuzz/*.cpp' 'fuzz/*.h' |
-  xargs -0 clang-format --dry-run --Werror
+step "Formatting (the pinned clang-format 15 with the .clang-format of the root)"
+bash scripts/check-format.sh
 
 step "SDL libraries for the SDL receivers (built once from Debian's source packages, cached outside the clone)"
 bash scripts/build-sdl.sh
@@ -39,5 +38,13 @@ ctest --preset windows "${retry[@]}"
 
 step "Packages"
 bash scripts/check-packages.sh
+
+# ---- Debian 13: the README's first steps in a Debian 13 root (scripts/debian13-root.sh) ----
+step "Debian 13: scripts/run.sh and the tests without a window system, fresh clone in a Debian 13 root"
+bash scripts/screenshot-run.sh build/screenshots/debian12-main-window.png
+root_sudo=""
+[ "$(id -u)" -eq 0 ] || root_sudo="sudo"
+$root_sudo bash scripts/debian13-root.sh test build/screenshots/debian12-main-window.png
+# ---- end of Debian 13 ----
 
 step "All tests passed"
