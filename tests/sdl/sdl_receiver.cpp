@@ -17,11 +17,13 @@
 #include <SDL.h>
 #endif
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
+#include <string_view>
+#include <utility>
 
 #include "core/unicode.h"
 #include "practice/practice_client.h"
@@ -53,32 +55,22 @@ SDL_Keycode keycodeOf(const SDL_Event& event) {
 
 struct Options {
     std::string title = "ClassicUO - 1.1.0.407";
-    std::string record;
-    std::string keys;
-    std::string retitle;
-    std::string ready;
+    std::string record, keys, retitle, ready;
 };
 
 bool parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        if (i + 1 >= argc) return false;
-        const std::string value = argv[++i];
-        if (argument == "--title") {
-            options.title = value;
-        } else if (argument == "--record") {
-            options.record = value;
-        } else if (argument == "--keys") {
-            options.keys = value;
-        } else if (argument == "--retitle") {
-            options.retitle = value;
-        } else if (argument == "--ready") {
-            options.ready = value;
-        } else {
-            return false;
-        }
+    const std::pair<std::string_view, std::string*> names[] = {{"--title", &options.title},
+                                                               {"--record", &options.record},
+                                                               {"--keys", &options.keys},
+                                                               {"--retitle", &options.retitle},
+                                                               {"--ready", &options.ready}};
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const auto name = std::find_if(std::begin(names), std::end(names),
+                                       [&](const auto& entry) { return entry.first == argv[i]; });
+        if (name == std::end(names)) return false;
+        *name->second = argv[i + 1];
     }
-    return !options.record.empty();
+    return argc % 2 == 1 && !options.record.empty();
 }
 
 // The first line of `path`, or nothing when it cannot be read or is empty.
@@ -89,26 +81,6 @@ std::string firstLine(const std::string& path) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
 }
-
-class KeyLog {
-  public:
-    explicit KeyLog(const std::string& path) {
-        if (!path.empty()) file_ = std::fopen(quill::practice::pathFromUtf8(path).string().c_str(), "ab");
-    }
-    ~KeyLog() {
-        if (file_) std::fclose(file_);
-    }
-    KeyLog(const KeyLog&) = delete;
-    KeyLog& operator=(const KeyLog&) = delete;
-    void write(const std::string& line) {
-        if (!file_) return;
-        std::fputs((line + "\n").c_str(), file_);
-        std::fflush(file_);
-    }
-
-  private:
-    std::FILE* file_ = nullptr;
-};
 
 }  // namespace
 
@@ -125,7 +97,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", recorder.error().c_str());
         return 2;
     }
-    KeyLog keyLog(options.keys);
+    // Key and text events, one a line, flushed at once: "down <scancode> <name>", "text <UTF-8>".
+    std::ofstream keyLog;
+    if (!options.keys.empty())
+        keyLog.open(quill::practice::pathFromUtf8(options.keys), std::ios::app | std::ios::binary);
 
 #if SDL_MAJOR_VERSION >= 3
     if (!SDL_Init(SDL_INIT_VIDEO)) {
@@ -154,13 +129,7 @@ int main(int argc, char** argv) {
 #else
     SDL_StartTextInput();
 #endif
-    std::fprintf(stderr, "sdl_receiver: SDL %d.%d.%d, video driver %s\n", SDL_MAJOR_VERSION,
-                 SDL_MINOR_VERSION,
-#if SDL_MAJOR_VERSION >= 3
-                 SDL_MICRO_VERSION,
-#else
-                 SDL_PATCHLEVEL,
-#endif
+    std::fprintf(stderr, "sdl_receiver: SDL %d, video driver %s\n", SDL_MAJOR_VERSION,
                  SDL_GetCurrentVideoDriver());
 
     std::string shownTitle;
@@ -174,8 +143,7 @@ int main(int argc, char** argv) {
                 running = false;
             } else if (event.type == kKeyDown) {
                 const SDL_Scancode code = scancodeOf(event);
-                keyLog.write("down " + std::to_string(static_cast<int>(code)) + " " +
-                             SDL_GetScancodeName(code));
+                keyLog << "down " << static_cast<int>(code) << " " << SDL_GetScancodeName(code) << std::endl;
                 // As the client's text box: these three act on the text; other keys do not type.
                 switch (keycodeOf(event)) {
                     case SDLK_RETURN:
@@ -193,7 +161,7 @@ int main(int argc, char** argv) {
                 }
             } else if (event.type == kTextInput) {
                 const std::string text = event.text.text;
-                keyLog.write("text " + text);
+                keyLog << "text " << text << std::endl;
                 for (char32_t character : quill::core::utf8ToUtf32(text)) recorder.append(character);
             }
         }
