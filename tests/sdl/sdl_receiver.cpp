@@ -5,11 +5,9 @@
 //
 //   sdl_receiver --title TITLE --record FILE [--keys FILE] [--retitle FILE] [--ready FILE]
 //
-// --keys FILE     appends one line per key press: "down <scancode> <key name>", and "text <UTF-8>"
-//                 per text event, so a test can tell text that came with a key event from text alone.
-// --retitle FILE  when FILE appears (or changes), its first line becomes the window title: the
-//                 client renaming itself at login, logout or a character change.
-// --ready FILE    written once the window is shown and takes text.
+// --keys: "down <scancode> <name>" per key press, "text <UTF-8>" per text event. --retitle: the first
+// line of FILE, once it appears or changes, becomes the title (the client renaming itself). --ready:
+// written once the window takes text.
 #ifdef QUILL_SDL3
 #include <SDL3/SDL.h>
 #include <SDL3/SDL_main.h>
@@ -71,15 +69,6 @@ bool parse(int argc, char** argv, Options& options) {
         *name->second = argv[i + 1];
     }
     return argc % 2 == 1 && !options.record.empty();
-}
-
-// The first line of `path`, or nothing when it cannot be read or is empty.
-std::string firstLine(const std::string& path) {
-    std::ifstream in(quill::practice::pathFromUtf8(path), std::ios::binary);
-    std::string line;
-    if (!in || !std::getline(in, line)) return {};
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
 }
 
 }  // namespace
@@ -170,7 +159,9 @@ int main(int argc, char** argv) {
         const Uint64 now = SDL_GetTicks();
         if (!options.retitle.empty() && now >= nextTitleCheck) {
             nextTitleCheck = now + 50;
-            const std::string title = firstLine(options.retitle);
+            std::string title;  // the file's first line
+            std::ifstream in(quill::practice::pathFromUtf8(options.retitle), std::ios::binary);
+            std::getline(in, title);
             if (!title.empty() && title != shownTitle) {
                 SDL_SetWindowTitle(window, title.c_str());
                 shownTitle = title;

@@ -4,20 +4,12 @@
 #include "support/fake_desktop.h"
 
 using namespace quill;
-using quill::testing::FakeDesktop;
-
-namespace {
-
-struct ClientScan : ::testing::Test {
-    FakeDesktop desktop;
-    client::ClientList clients;
-};
-
-}  // namespace
 
 // Clients in z-order, each record one window and the list cleared before each scan; untitled windows
 // are skipped, and a handle with the top bit set is written as a negative number.
-TEST_F(ClientScan, RecordsClientsInZOrderOneRecordPerWindow) {
+TEST(ClientScan, RecordsClientsInZOrderOneRecordPerWindow) {
+    quill::testing::FakeDesktop desktop;
+    client::ClientList clients;
     const auto own = desktop.addWindow("UO Quillpost v2", 7);
     desktop.addWindowWithHandle(0x80000010, "Ultima Online - Bob", 300);
     const auto upper = desktop.addWindow("Ultima Online - Alice", 200, true);

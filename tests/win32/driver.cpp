@@ -523,12 +523,9 @@ void clearWhileTyping(HWND main, const std::wstring& recordFile) {
           "nothing more is typed after Alt+L");
 }
 
-// Characters off the US layout whose UTF-16 low byte is the scan code of a key SDL acts on: Enter
-// (U+201C), Escape (U+0101), Backspace (U+010E), Tab (U+010F), Ctrl (U+011D extended, U+041D), Shift
-// (U+042A, U+0436), Alt (U+0438), F1 (U+043B), F10 (U+0444), keypad 7 and 8 (U+0447, U+0448), the Up
-// arrow and Delete (U+0148, U+0153 extended), F3 in a high surrogate (U+1F4DC); one whose byte names no
-// key but which SDL3 reports as an unknown key (U+00E0), and one that still goes as a Unicode packet
-// (U+4E00, byte 0). Each must arrive as itself, with no key event.
+// Characters off the US layout whose UTF-16 low byte SDL reads as a key (Enter, Escape, Backspace, Tab,
+// Ctrl, Shift, Alt, F1, F10, keypad 7 and 8, Up, Delete, F3 in the emoji's high surrogate, an unknown
+// key), and U+4E00 (byte 0). Each must arrive as itself, with no key event.
 constexpr std::string_view kScanCodeTable =
     "\u201C\u0101\u010E\u010F\u011D\u041D\u042A\u0436\u0438\u043B\u0444\u0447\u0448\u0148\u0153"
     "\U0001F4DC\u4E00\u00E0\u201D";

@@ -33,7 +33,6 @@ TEST(KeyInput, UnicodePacketsOnlyWhereTheirScanCodeByteNamesNoKey) {
         {U'\U0001F4DC', UnicodeRoute::CharacterMessages},  // D83D: 0x3D F3
         {U'\u4E00', UnicodeRoute::Packets},                // 0x00: no scan code
         {U'\u0160', UnicodeRoute::CharacterMessages},      // 0x60: no key, but SDL3 reports an unknown key
-        {U'\u00E0', UnicodeRoute::CharacterMessages},      // 0xE0 -> 0x60: the same
         {U'\u0180', UnicodeRoute::Packets},                // 0x80: 0x00 for SDL3, above 127 for SDL2
         {U'\U00010000', UnicodeRoute::Packets},            // D800 DC00: 0x00 and 0x00
     };
