@@ -495,6 +495,10 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
         check(!IsIconic(client) && GetForegroundWindow() == client,
               "the minimised client was restored and is the foreground window");
     }
+    if (!complete) {  // what was in front while the text did not arrive
+        const HWND front = GetForegroundWindow();
+        std::printf("in front: %s\n", front ? fromWide(textOf(front)).c_str() : "no window");
+    }
     check(complete, "every character arrived");
     check(received == expected, "the client got the text exactly (" + to_string(received.size()) + " bytes)" +
                                     (received == expected ? "" : ":\n" + received));

@@ -98,6 +98,28 @@ wait_for_client() {  # wait_for_client TITLE-PREFIX [SECONDS]: until a window wi
     echo "no window titled $1..." >&2
     return 1
 }
+# wait_until_active TITLE-PREFIX: until the window manager has made the window with that title the
+# active one, as the user finds it when clicking in it. A compositor that activates a new window only a
+# while after it appears would otherwise take the focus back from the client just activated through
+# Wine. Activates it itself (as a click would) after 10 s.
+wait_until_active() {
+    local start=$SECONDS window active
+    wait_for_client "$1" || return 1
+    window=$(xwininfo -display ":$display" -root -tree | grep -F "\"$1" | awk '{print $1}' | head -1)
+    for attempt in wait activate; do
+        for _ in $(seq 100); do
+            active=$(xprop -display ":$display" -root _NET_ACTIVE_WINDOW | sed -n 's/.*# //p')
+            if [ -n "$active" ] && [ "$((active))" -eq "$((window))" ]; then
+                echo "$1... active after $((SECONDS - start)) s"
+                return 0
+            fi
+            sleep 0.1
+        done
+        echo "$1... not active after $((SECONDS - start)) s (active: ${active:-none}); activating it"
+        xdotool windowactivate "$window" 2>/dev/null || true
+    done
+    return 1
+}
 
 case $mode in
 window)
@@ -148,6 +170,7 @@ typing)
     wait_for_client 'Ultima Online - '
     if [ "$pace" = timer ]; then run "$bindir/driver.exe" minimise-client; fi
     start "$bindir/Quillpost.exe"
+    [ -n "${QUILL_WINE_COMPOSITOR:-}" ] && wait_until_active 'UO Quillpost v2'
     run "$bindir/driver.exe" type "$record" "$layout" "$pace"
     if [ "$pace" = timer ]; then
         run "$bindir/driver.exe" clear-while-typing "$record"
