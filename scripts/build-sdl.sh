@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Builds the SDL libraries the SDL receivers of the tests link against, from Debian's source packages,
 # and caches them outside the clone (a second run finds them and builds nothing):
-#   sdl2-mingw   SDL2 from Debian 12's libsdl2, cross-built for Windows (MinGW-w64, posix), static
+#   sdl2-mingw   SDL2 from this distribution's libsdl2 (Debian 12: 2.26, Debian 13: 2.32; elsewhere
+#                Debian 12's), cross-built for Windows (MinGW-w64, posix), static
 #   sdl3-mingw   SDL3 from Debian 13's libsdl3, cross-built for Windows the same way, static
 #   sdl3-linux   SDL3 from Debian 13's libsdl3, built natively (X11 video), static
-# Linux SDL2 is Debian 12's own libsdl2-dev (scripts/install-deps.sh).
+# Linux SDL2 is the distribution's own libsdl2-dev (scripts/install-deps.sh): both SDL2 receivers have
+# the same SDL2.
 # The source packages come through a private apt configuration under the cache folder: deb-src lines for
-# bookworm and trixie there, nothing added to the host's sources, no trixie binary package on the host.
+# the suites above there, nothing added to the host's sources, no trixie binary package on Debian 12.
 # Usage: build-sdl.sh [CACHE]   (default /var/cache/quillpost, or QUILL_SDL_CACHE)
 set -euo pipefail
 
@@ -29,6 +31,10 @@ done_already() {
 }
 
 apt_dir=$cache/apt
+sdl2_suite=$(. /etc/os-release && [ "${VERSION_CODENAME:-}" = trixie ] && echo trixie || echo bookworm)
+sources=$(for suite in $(printf '%s\n' "$sdl2_suite" trixie | sort -u); do
+  echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian $suite main"
+done)
 private_apt() {
   apt-get -q -o Dir::Etc::SourceList="$apt_dir/sources.list" -o Dir::Etc::SourceParts="$apt_dir/sources.list.d" \
     -o Dir::State::Lists="$apt_dir/lists" -o Dir::Cache="$apt_dir/cache" \
@@ -40,12 +46,9 @@ fetch_source() {
   local package=$1 suite=$2 folder
   folder=$(find "$cache/src/$suite" -maxdepth 1 -type d -name "$package-*" 2>/dev/null | head -n1)
   if [ -z "$folder" ]; then
-    if [ ! -d "$apt_dir/lists" ] || [ ! -f "$apt_dir/updated" ]; then
+    if [ ! -f "$apt_dir/updated" ] || [ "$(cat "$apt_dir/sources.list")" != "$sources" ]; then
       mkdir -p "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial" "$apt_dir/sources.list.d"
-      cat >"$apt_dir/sources.list" <<'EOF'
-deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main
-deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian trixie main
-EOF
+      echo "$sources" >"$apt_dir/sources.list"
       step "apt-get update (private, source lists only)" >&2
       private_apt update -qq >&2
       touch "$apt_dir/updated"
@@ -93,7 +96,7 @@ build() {
 }
 
 if ! done_already sdl2-mingw; then
-  build sdl2-mingw "$(fetch_source libsdl2 bookworm)" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain" \
+  build sdl2-mingw "$(fetch_source libsdl2 "$sdl2_suite")" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain" \
     -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF
 fi
 if ! done_already sdl3-mingw; then

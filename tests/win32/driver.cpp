@@ -629,6 +629,9 @@ void version(const std::wstring& path) {
 }  // namespace
 
 int main() {
+    // The driver measures the windows of other programs in their own pixels. A program that is not
+    // DPI aware gets them scaled to 96 DPI (Windows does, and Wine since 10).
+    SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     const auto argument = [&](int i) { return arguments && i < count ? std::wstring(arguments[i]) : L""; };
