@@ -55,6 +55,8 @@ start_compositor() {
   for _ in $(seq 600); do
     kill -0 "$compositor_pid" 2>/dev/null || break
     xwayland=$(compositor_xwayland "$run")
+    # KWin 6 starts its XWayland only when the first X11 program connects to the X socket it holds.
+    [ -z "$xwayland" ] && [ "$name" = kwin ] && [ -S "$run/$socket" ] && knock_x11 "$compositor_pid"
     if [ -n "$xwayland" ]; then
       previous=""
       while IFS= read -r -d '' arg; do
@@ -118,6 +120,17 @@ start_session_bus() {
   DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$1/bus")
   [ -n "$DBUS_SESSION_BUS_ADDRESS" ] || { echo "no D-Bus session bus" >&2; return 1; }
   export DBUS_SESSION_BUS_ADDRESS
+}
+
+# knock_x11 PID: connects once to each X display whose listening socket the process PID holds.
+knock_x11() {
+  local inodes
+  inodes=$(find "/proc/$1/fd" -lname 'socket:*' -printf '%l\n' 2>/dev/null | tr -dc '0-9\n')
+  [ -n "$inodes" ] || return 0
+  awk 'NR == FNR { held[$1]; next } ($7 in held) && $8 ~ /\/tmp\/\.X11-unix\/X[0-9]+$/ {
+         sub(/.*X/, ":", $8); print $8 }' <(echo "$inodes") /proc/net/unix | sort -u |
+    while read -r display; do timeout 2 xdpyinfo -display "$display" >/dev/null 2>&1; done
+  return 0
 }
 
 # compositor_xwayland RUNTIME-DIR: the Xwayland process started with that runtime directory, if any.
