@@ -339,7 +339,9 @@ void aboutDialog(HWND main) {
     check(waitFor([&] { return !IsWindow(dialog); }, 5000), "Esc closes the dialog");
     menu(main, kMenuInfo);
     dialog = findTopLevel(expected::kAboutCaption, 5000);
-    check(dialog != nullptr, "\"&Info...\" opens it again");
+    // Found as soon as it exists, the dialog gets its OK button a moment later, before it shows.
+    check(dialog != nullptr && waitFor([&] { return IsWindowVisible(dialog) != FALSE; }, 5000),
+          "\"&Info...\" opens it again");
     if (!dialog) return;
     PostMessageW(GetDlgItem(dialog, IDOK), WM_KEYDOWN, VK_RETURN, 0);
     check(waitFor([&] { return !IsWindow(dialog); }, 5000), "Enter closes the dialog");
