@@ -23,11 +23,12 @@ step() { printf '  [sdl] %s\n' "$*"; }
 
 # Each build is marked complete by a stamp naming the source version and this script's build options
 # (SDL3 3.2.10 keeps joystick and HIDAPI: without them it still refers to its virtual joystick driver).
-# A build without the stamp, or with another one, is redone.
+# A build without the stamp, or with another one, is redone. SDL2 for Windows from a release other
+# than Debian 12 names that release in a third line (a cache from Debian 12 is not taken for it).
 stamp_version=2
 done_already() {
   [ -f "$cache/$1/.built" ] && [ "$(sed -n 2p "$cache/$1/.built")" = "options $stamp_version" ] &&
-    step "$1: cached ($(head -n1 "$cache/$1/.built"))"
+    [ "$(sed -n 3p "$cache/$1/.built")" = "${2:-}" ] && step "$1: cached ($(head -n1 "$cache/$1/.built"))"
 }
 
 apt_dir=$cache/apt
@@ -90,14 +91,16 @@ build() {
     -DSDL_INSTALL_DOCS=OFF "$@" >"$work.log" 2>&1 || { tail -40 "$work.log" >&2; return 1; }
   cmake --build "$work" -j "$jobs" >>"$work.log" 2>&1 || { tail -40 "$work.log" >&2; return 1; }
   cmake --install "$work" >>"$work.log" 2>&1 || { tail -40 "$work.log" >&2; return 1; }
-  printf '%s\noptions %s\n' "$(basename "$source")" "$stamp_version" >"$cache/$name/.built"
+  printf '%s\noptions %s\n%s' "$(basename "$source")" "$stamp_version" "${release_line:-}" >"$cache/$name/.built"
   rm -rf "$work"
   step "$name: built in $((SECONDS - started)) s"
 }
 
-if ! done_already sdl2-mingw; then
-  build sdl2-mingw "$(fetch_source libsdl2 "$sdl2_suite")" -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain" \
-    -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF
+sdl2_release=""
+[ "$sdl2_suite" = bookworm ] || sdl2_release="release $sdl2_suite"
+if ! done_already sdl2-mingw "$sdl2_release"; then
+  release_line=$sdl2_release build sdl2-mingw "$(fetch_source libsdl2 "$sdl2_suite")" \
+    -DCMAKE_TOOLCHAIN_FILE="$mingw_toolchain" -DSDL_JOYSTICK=OFF -DSDL_HAPTIC=OFF -DSDL_HIDAPI=OFF -DSDL_SENSOR=OFF
 fi
 if ! done_already sdl3-mingw; then
   # Debian's repacked source leaves out the precompiled Direct3D shaders: the software and OpenGL
