@@ -63,21 +63,20 @@ TickResult TransferEngine::tick() {
         paused_ = false;
         return TickResult::ClientClosed;
     }
-    if (windows_.foregroundWindow() != client_) {
+    const std::size_t index = static_cast<std::size_t>(TransferPos - 1);
+    const platform::WindowHandle front = windows_.foregroundWindow();
+    if (!keysOpen_) {
+        if (const auto held = keysHeldBack(front, index)) return *held;
+    }
+    if (front != client_) {
         paused_ = true;
         return TickResult::Paused;
     }
     paused_ = false;
-
-    const std::size_t index = static_cast<std::size_t>(TransferPos - 1);
-    if (!keysOpen_) {
-        if (const auto held = keysHeldBack(index)) return *held;
-        if (characterOut_) {
-            characterOut_ = false;
-            // Keys sent after the character came through: it came before them, or it was dropped.
-            if (windows_.lastCharacterArrival() != platform::WindowSystem::Arrival::Lost)
-                return advance(length);
-        }
+    if (characterOut_) {
+        characterOut_ = false;
+        // Keys sent after the character came through: it came before them, or it was dropped.
+        if (windows_.lastCharacterArrival() != platform::WindowSystem::Arrival::Lost) return advance(length);
     }
 
     const char32_t character = text_[index];
@@ -112,34 +111,50 @@ TickResult TransferEngine::tick() {
     return advance(length);
 }
 
-std::optional<TickResult> TransferEngine::keysHeldBack(std::size_t index) {
+std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle front, std::size_t index) {
     using Arrival = platform::WindowSystem::Arrival;
-    const auto now = clock_();
     // Refused, a held character came through all the same; a probe now would ask the user again.
     if (characterOut_ && windows_.lastCharacterArrival() == Arrival::Refused) {
         ++TransferPos;
         return stopHeld();
     }
+    const auto now = clock_();
     if (!probing_) {
+        if (front != client_) {
+            paused_ = true;
+            return TickResult::Paused;
+        }
         probing_ = true;
-        waitingSince_ = lastProbe_ = now;
+        waitingSince_ = lastProbe_ = lastActivation_ = now;
         if (!windows_.sendProbe()) {
             failedCharacter_ = text_[index];
             timer_.setEnabled(false);
             return TickResult::SendFailed;
         }
     }
-    const Arrival probe = windows_.lastProbeArrival();
+    Arrival probe = windows_.lastProbeArrival();
+    if (probe == Arrival::Refused || (probe != Arrival::Arrived && now - waitingSince_ >= kGiveUpAfter))
+        return stopHeld();
+    // One dropped as the desktop let keys through is followed at once; one held, now and then.
+    if (front == client_ &&
+        (probe == Arrival::Lost || (probe == Arrival::Pending && now - lastProbe_ >= kProbeAgainAfter))) {
+        lastProbe_ = now;
+        windows_.sendProbe();
+        probe = windows_.lastProbeArrival();
+    }
     if (probe == Arrival::Arrived) {
         probing_ = false;
         keysOpen_ = true;
+        // The desktop's question took the focus; once answered, the client gets it back.
+        if (front != client_) client::ActivateWindow(windows_, client_);
         return std::nullopt;
     }
-    if (probe == Arrival::Refused || now - waitingSince_ >= kGiveUpAfter) return stopHeld();
-    // One dropped as the desktop let keys through is followed at once; one held, now and then.
-    if (probe == Arrival::Lost || now - lastProbe_ >= kProbeAgainAfter) {
-        lastProbe_ = now;
-        windows_.sendProbe();
+    if (probe == Arrival::Refused) return stopHeld();
+    if (front != client_ && front != platform::kNoWindow && now - lastActivation_ >= kProbeAgainAfter) {
+        // While the question is open no X window has the focus (it is the desktop's own); one in front
+        // afterwards means it was answered and the focus went elsewhere.
+        lastActivation_ = now;
+        client::ActivateWindow(windows_, client_);
     }
     paused_ = true;
     return TickResult::Waiting;

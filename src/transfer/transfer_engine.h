@@ -49,7 +49,9 @@ enum class TickResult {
 
 // A character counts as typed once its keys have come through. Before the first character, and
 // again whenever keys are held back, a key that types nothing goes ahead: the characters follow
-// once it has come through, and a character that was dropped meanwhile is typed again.
+// once it has come through, and a character that was dropped meanwhile is typed again. While keys
+// are held back the desktop's question may have the focus; it does not pause the wait, and the
+// client gets the focus back once keys come through.
 class TransferEngine {
   public:
     using Clock = std::function<std::chrono::steady_clock::time_point()>;
@@ -83,7 +85,7 @@ class TransferEngine {
     void refreshText();
     // Nothing while keys come through; otherwise what the tick ends with. Sends the key that types
     // nothing when it is time to.
-    std::optional<TickResult> keysHeldBack(std::size_t index);
+    std::optional<TickResult> keysHeldBack(platform::WindowHandle front, std::size_t index);
     TickResult advance(std::int64_t length);
     // Stops the transfer at TransferPos: the user refused our keys, or they did not come through.
     TickResult stopHeld();
@@ -103,6 +105,7 @@ class TransferEngine {
     bool characterOut_ = false;  // the character at TransferPos went out but has not come through
     std::chrono::steady_clock::time_point waitingSince_{};
     std::chrono::steady_clock::time_point lastProbe_{};
+    std::chrono::steady_clock::time_point lastActivation_{};
 };
 
 }  // namespace quill::transfer

@@ -183,19 +183,26 @@ TEST_F(Transfer, UntypableCharacterOrClosedClientStopsTheTransfer) {
 }
 
 // A desktop that asks the user before it lets keys through holds them meanwhile: the transfer waits
-// at its character, shown as paused, and tries the way again every 2 s with a key that types nothing.
-// Keys it drops when the user allows them are typed again; those it lets through are not.
+// at its character, shown as paused, and tries the way again every 2 s with a key that types nothing
+// while the client is in front. The question has the focus meanwhile; once it is answered, the client
+// gets it back. Keys dropped when the user allows them are typed again; those let through are not.
 TEST_F(Transfer, KeysHeldBackWaitAtTheirCharacterAndArriveOnceEach) {
     desktop.holdKeys();
     begin("Hallo");
+    EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    desktop.focus(platform::kNoWindow);  // the question
     for (int i = 0; i < 3; ++i, now += std::chrono::seconds(1)) EXPECT_EQ(engine.tick(), TickResult::Waiting);
-    EXPECT_EQ(desktop.probes, 2);
+    EXPECT_EQ(desktop.probes, 1);
     EXPECT_EQ(transfer::progressOf(engine).state, transfer::TransferProgress::State::Paused);
+    desktop.focus(other);    // answered: the focus went elsewhere,
+    desktop.releaseKeys(1);  // and the held probe was dropped on the way
+    EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    EXPECT_EQ(desktop.foregroundWindow(), client);
     EXPECT_TRUE(received().empty());
-    desktop.releaseKeys(1);  // the first probe is dropped, the second comes through
     EXPECT_EQ(engine.tick(), TickResult::Sent);
     runToEnd();
     EXPECT_EQ(received(), U"Hallo");
+    EXPECT_EQ(desktop.probes, 2);
 
     for (std::size_t dropped : {0, 1}) {  // held mid-text: let through, or dropped with the probe after it
         SCOPED_TRACE(dropped);
