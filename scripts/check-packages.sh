@@ -43,7 +43,15 @@ release=$(grep -o -m1 '<release version="[^"]*"' "$root/$metainfo" | cut -d'"' -
 
 # The distributions' own checks, on the files as the package ships them: no error, no warning.
 desktop-file-validate "$root/usr/share/applications/quillpost.desktop" || fail "desktop-file-validate rejects the .desktop file"
-appstreamcli validate --no-net --strict "$root/$metainfo" || fail "appstreamcli rejects the metainfo file"
+# The developer is named as AppStream 1.0 (Debian 13) wants it; AppStream 0.16 (Debian 12) does not
+# know that tag yet, and that one note of its is the only one let pass.
+if ! validation=$(appstreamcli validate --no-net --strict "$root/$metainfo" 2>&1); then
+    if ! appstreamcli --version | grep -q 'version: 0\.' || ! grep -q ': unknown-tag developer$' <<<"$validation" ||
+        ! grep -Eq 'Validation failed: infos: 1(, pedantic: [0-9]+)?$' <<<"$validation"; then
+        echo "$validation" >&2
+        fail "appstreamcli rejects the metainfo file"
+    fi
+fi
 # lintian warns when it runs as root: it then reads the package as nobody.
 cp "$deb" "$work/"
 chmod -R a+rX "$work"
