@@ -11,7 +11,7 @@
 # replaces the root's XWayland by the libei build in /opt/xwayland-ei, which hands XTest input to the
 # compositor: GNOME and KDE get it with the desktop portal (their question), sway without.
 # Exports WAYLAND_DISPLAY and XDG_RUNTIME_DIR for native Wayland programs, and DISPLAY and
-# XAUTHORITY for X11 programs; compositor_version says what runs. Prints the compositor's log and
+# XAUTHORITY for X11 programs; compositor_version and xwayland_version say what runs. Prints the compositor's log and
 # returns 1 when it or its XWayland does not come up within 60 seconds.
 # sway refuses to run as root: it runs as the unprivileged user quilltest (made here if missing).
 
@@ -133,6 +133,14 @@ start_compositor() {
             xhost +si:localuser:root) >/dev/null 2>&1 || true
         if timeout 5 xdpyinfo >/dev/null 2>&1; then
           # D-Bus starts the desktop portals with the session's sockets.
+          xwayland_version=$(in_compositor_root "/proc/$xwayland/exe" -version 2>&1 | grep -m1 -i 'version')
+          [[ ${QUILL_XWAYLAND:-} == ei* ]] && xwayland_version+=" with libei"
+          # GNOME Shell starts in the overview, once its start-up is over.
+          [ "$name" = gnome ] && for _ in $(seq 300); do
+            gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Eval \
+              'Main.layoutManager._startingUp ? "starting" : (Main.overview.hide(), "up")' 2>/dev/null | grep -q up && break
+            sleep 0.1
+          done
           if [ -n "$compositor_root" ] && [ "$name" != sway ]; then
             (in_compositor_root dbus-update-activation-environment DISPLAY="$DISPLAY" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" \
               XAUTHORITY="$(in_root_path "${XAUTHORITY:-}")" "${root_env[@]}") || return 1
