@@ -106,7 +106,7 @@ start_compositor() {
     if [ -z "$xwayland" ] && [ "$name" = kwin ]; then
       # KWin 6 starts its XWayland for the first X client, on the display whose lock file it holds.
       for arg in "$compositor_root"/tmp/.X*-lock; do
-        [ "$(tr -d ' ' <"$arg" 2>/dev/null)" = "$compositor_pid" ] || continue
+        [ "$(tr -d ' ' 2>/dev/null <"$arg")" = "$compositor_pid" ] || continue
         arg=${arg##*/.X}
         DISPLAY=:${arg%-lock} timeout 5 xdpyinfo >/dev/null 2>&1
       done
