@@ -19,7 +19,8 @@ struct Transfer : ::testing::Test {
     FakeDesktop desktop;
     FakeEditor editor;
     FakeTimer timer;
-    transfer::TransferEngine engine{desktop, editor, timer};
+    std::chrono::steady_clock::time_point now{};
+    transfer::TransferEngine engine{desktop, editor, timer, [this] { return now; }};
     client::ClientList clients;
     platform::WindowHandle other = desktop.addWindow("Notizen");
     platform::WindowHandle client = desktop.addWindow("Ultima Online - Alice", 77);
@@ -179,4 +180,73 @@ TEST_F(Transfer, UntypableCharacterOrClosedClientStopsTheTransfer) {
     EXPECT_FALSE(timer.on);
     EXPECT_TRUE(desktop.window(other).received.empty());
     EXPECT_TRUE(desktop.strayKeys().empty());
+}
+
+// A desktop that asks the user before it lets keys through holds them meanwhile: the transfer waits
+// at its character, shown as paused, and tries the way again every 2 s with a key that types nothing
+// while the client is in front. The question has the focus meanwhile; once it is answered, the client
+// gets it back. Keys dropped when the user allows them are typed again; those let through are not.
+TEST_F(Transfer, KeysHeldBackWaitAtTheirCharacterAndArriveOnceEach) {
+    desktop.holdKeys();
+    begin("Hallo");
+    EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    desktop.focus(platform::kNoWindow);  // the question
+    for (int i = 0; i < 3; ++i, now += std::chrono::seconds(1)) EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    EXPECT_EQ(desktop.probes, 1);
+    EXPECT_EQ(transfer::progressOf(engine).state, transfer::TransferProgress::State::Paused);
+    desktop.focus(other);    // answered: the focus went elsewhere,
+    desktop.releaseKeys(1);  // and the held probe was dropped on the way
+    EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    EXPECT_EQ(desktop.foregroundWindow(), client);
+    EXPECT_TRUE(received().empty());
+    EXPECT_EQ(engine.tick(), TickResult::Sent);
+    runToEnd();
+    EXPECT_EQ(received(), U"Hallo");
+    EXPECT_EQ(desktop.probes, 2);
+
+    for (std::size_t dropped : {0, 1}) {  // held mid-text: let through, or dropped with the probe after it
+        SCOPED_TRACE(dropped);
+        desktop.window(client).received.clear();
+        begin("abc", 1);
+        desktop.holdKeys();
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+        EXPECT_EQ(engine.TransferPos, 2);
+        desktop.releaseKeys(dropped);
+        runToEnd();
+        EXPECT_EQ(received(), U"abc");
+    }
+}
+
+// Refused (held keys then come through as refused, and the next key would ask again) or not answered
+// for 60 s: the transfer stops after what came through and sends nothing more.
+TEST_F(Transfer, KeysRefusedOrHeldForAMinuteStopTheTransfer) {
+    for (int typed : {0, 1}) {  // refused on the probe ahead of the text, or on a character held later
+        SCOPED_TRACE(typed);
+        desktop.window(client).received.clear();
+        desktop.probes = 0;
+        begin("abc", typed);
+        desktop.holdKeys();
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+        desktop.refuseKeys();
+        EXPECT_EQ(engine.tick(), TickResult::KeysHeld);
+        EXPECT_EQ(engine.failedCharacter(), typed ? U'c' : U'a');
+        EXPECT_FALSE(timer.on);
+        EXPECT_EQ(received(), typed ? U"ab" : U"");
+        EXPECT_EQ(desktop.probes, 1);
+    }
+
+    desktop.probes = 0;
+    desktop.window(client).received.clear();
+    desktop.holdKeys();
+    begin("abc");
+    for (int second = 0; second < 60; ++second, now += std::chrono::seconds(1))
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    EXPECT_EQ(engine.tick(), TickResult::KeysHeld);
+    EXPECT_EQ(engine.failedCharacter(), U'a');
+    EXPECT_FALSE(timer.on);
+    EXPECT_EQ(engine.tick(), TickResult::Idle);
+    EXPECT_EQ(desktop.probes, 30);
+    desktop.releaseKeys(0);
+    EXPECT_EQ(received(), U"");
 }

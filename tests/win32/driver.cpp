@@ -495,9 +495,15 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
         check(!IsIconic(client) && GetForegroundWindow() == client,
               "the minimised client was restored and is the foreground window");
     }
-    if (!complete) {  // what was in front while the text did not arrive
+    if (!complete) {  // what was in front while the text did not arrive, and what the client had
         const HWND front = GetForegroundWindow();
-        std::printf("in front: %s\n", front ? fromWide(textOf(front)).c_str() : "no window");
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(client, nullptr), &info);
+        std::printf("in front: %s; the client's thread: active %s, focus %p\n",
+                    front ? fromWide(textOf(front)).c_str() : "no window",
+                    info.hwndActive == client ? "the client" : "not the client",
+                    static_cast<void*>(info.hwndFocus));
     }
     check(complete, "every character arrived");
     check(received == expected, "the client got the text exactly (" + to_string(received.size()) + " bytes)" +
