@@ -160,24 +160,29 @@ build_xwayland_ei() {
 }
 
 # The Wayland tests in the root, one compositor start per desktop and XWayland. The libei XWayland
-# asks GNOME's and KDE's portal (their question, answered by the test), sway's has none to ask.
+# asks GNOME's and KDE's portal (their question, answered by the test), sway's has none to ask. As the
+# other window tests of scripts/test-all.sh, a test that fails is run once more; its first failure stays
+# in the log above.
 wayland_in_root() {
-    local build=$1 xwayland variant compositor start failed=() xwaylands=("${@:2}")
+    local build=$1 xwayland variant compositor start attempt failed=() xwaylands=("${@:2}")
     ((${#xwaylands[@]})) || xwaylands=(debian ei)
     [ -x "$build/src/app/qt/quillpost" ] || { echo "no Linux build in $build" >&2; exit 1; }
     mount_root
     for xwayland in "${xwaylands[@]}"; do
         for compositor in gnome kwin sway; do
-            start=$SECONDS
             variant=$xwayland
             [ "$xwayland" = ei ] && [ "$compositor" != sway ] && variant=ei-portal
-            if QUILL_ROOT=$root QUILL_XWAYLAND=$variant tests/wayland/wayland_test.sh "$compositor" \
-                quill-d13-$compositor "$build/src/app/qt/quillpost" "$build/src/practice/qt/quillpost-practice" \
-                "$build/tests/qt/print_acceptance_text" "$build/tests/sdl/sdl3_receiver"; then
-                echo "Debian 13, $compositor with $xwayland XWayland: passed in $((SECONDS - start)) s"
-            else
-                failed+=("$compositor with $xwayland XWayland")
-            fi
+            for attempt in 1 2; do
+                start=$SECONDS
+                if QUILL_ROOT=$root QUILL_XWAYLAND=$variant tests/wayland/wayland_test.sh "$compositor" \
+                    quill-d13-$compositor "$build/src/app/qt/quillpost" "$build/src/practice/qt/quillpost-practice" \
+                    "$build/tests/qt/print_acceptance_text" "$build/tests/sdl/sdl3_receiver"; then
+                    echo "Debian 13, $compositor with $xwayland XWayland: passed in $((SECONDS - start)) s"
+                    continue 2
+                fi
+                echo "Debian 13, $compositor with $xwayland XWayland: failed in $((SECONDS - start)) s (attempt $attempt)"
+            done
+            failed+=("$compositor with $xwayland XWayland")
         done
     done
     cleanup
