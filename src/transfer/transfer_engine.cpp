@@ -32,6 +32,7 @@ StartResult TransferEngine::start(const client::ClientList& clients) {
     keysOpen_ = false;
     probing_ = false;
     characterOut_ = false;
+    afterRefusal_ = false;
     haveText_ = false;
     refreshText();
     TransferPos = 1;
@@ -63,11 +64,11 @@ TickResult TransferEngine::tick() {
         paused_ = false;
         return TickResult::ClientClosed;
     }
-    const std::size_t index = static_cast<std::size_t>(TransferPos - 1);
     const platform::WindowHandle front = windows_.foregroundWindow();
     if (!keysOpen_) {
-        if (const auto held = keysHeldBack(front, index)) return *held;
+        if (const auto held = keysHeldBack(front)) return *held;
     }
+    const std::size_t index = static_cast<std::size_t>(TransferPos - 1);
     if (front != client_) {
         paused_ = true;
         return TickResult::Paused;
@@ -98,8 +99,10 @@ TickResult TransferEngine::tick() {
     }
     const auto arrival = sent ? windows_.lastCharacterArrival() : platform::WindowSystem::Arrival::Arrived;
     if (arrival == platform::WindowSystem::Arrival::Refused) {
-        ++TransferPos;
-        return stopHeld();
+        // It came through, but past the desktop: a probe goes first again.
+        keysOpen_ = false;
+        afterRefusal_ = true;
+        return advance(length);
     }
     if (arrival != platform::WindowSystem::Arrival::Arrived) {
         // Held back, or dropped though keys came through before: the way is tried again first.
@@ -111,12 +114,13 @@ TickResult TransferEngine::tick() {
     return advance(length);
 }
 
-std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle front, std::size_t index) {
+std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle front) {
     using Arrival = platform::WindowSystem::Arrival;
-    // Refused, a held character came through all the same; a probe now would ask the user again.
     if (characterOut_ && windows_.lastCharacterArrival() == Arrival::Refused) {
-        ++TransferPos;
-        return stopHeld();
+        // The held character came through, past the desktop; a probe follows as after any hold-up.
+        characterOut_ = false;
+        afterRefusal_ = true;
+        if (++TransferPos > static_cast<std::int64_t>(text_.size())) return stopHeld();
     }
     const auto now = clock_();
     if (!probing_) {
@@ -127,17 +131,20 @@ std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle fr
         probing_ = true;
         waitingSince_ = lastProbe_ = lastActivation_ = now;
         if (!windows_.sendProbe()) {
-            failedCharacter_ = text_[index];
+            failedCharacter_ = text_[static_cast<std::size_t>(TransferPos - 1)];
             timer_.setEnabled(false);
             return TickResult::SendFailed;
         }
     }
     Arrival probe = windows_.lastProbeArrival();
-    if (probe == Arrival::Refused || (probe != Arrival::Arrived && now - waitingSince_ >= kGiveUpAfter))
-        return stopHeld();
+    if (probe == Arrival::Refused) {
+        afterRefusal_ = true;
+        lastProbe_ = {};  // another probe at once
+    }
+    if (probe != Arrival::Arrived && now - waitingSince_ >= kGiveUpAfter) return stopHeld();
     // One dropped as the desktop let keys through is followed at once; one held, now and then.
-    if (front == client_ &&
-        (probe == Arrival::Lost || (probe == Arrival::Pending && now - lastProbe_ >= kProbeAgainAfter))) {
+    if (front == client_ && probe != Arrival::Arrived &&
+        (probe != Arrival::Pending || now - lastProbe_ >= kProbeAgainAfter)) {
         lastProbe_ = now;
         windows_.sendProbe();
         probe = windows_.lastProbeArrival();
@@ -145,11 +152,14 @@ std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle fr
     if (probe == Arrival::Arrived) {
         probing_ = false;
         keysOpen_ = true;
+        afterRefusal_ = false;
         // The desktop's question took the focus; once answered, the client gets it back.
         if (front != client_) client::ActivateWindow(windows_, client_);
         return std::nullopt;
     }
-    if (probe == Arrival::Refused) return stopHeld();
+    // Held keys came through past the desktop (the user said no, or it took only some of them), and
+    // the next is held again: the user is asked again. That question stays unanswered by us.
+    if (afterRefusal_ && probe == Arrival::Pending) return stopHeld();
     if (front != client_ && front != platform::kNoWindow && now - lastActivation_ >= kProbeAgainAfter) {
         // While the question is open no X window has the focus (it is the desktop's own); one in front
         // afterwards means it was answered and the focus went elsewhere.
@@ -163,6 +173,7 @@ std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle fr
 TickResult TransferEngine::stopHeld() {
     characterOut_ = false;
     probing_ = false;
+    afterRefusal_ = false;
     paused_ = false;
     timer_.setEnabled(false);
     if (TransferPos > static_cast<std::int64_t>(text_.size())) return TickResult::Finished;
