@@ -11,6 +11,10 @@
 #       scripts/screenshot-run.sh). Then the whole Linux build and every test that needs no window
 #       system (ctest -LE 'x11|wayland').
 #   scripts/debian13-root.sh desktops            build the root and add the desktop layer (below)
+#   scripts/debian13-root.sh wayland BUILD [debian|ei]...  the Wayland tests (tests/wayland) with the
+#       root's GNOME Shell, KWin and sway, with Debian's XWayland, the libei one or both (the default),
+#       typing with the programs of the Linux build BUILD of this machine; the libei XWayland is built
+#       from Debian 13's source (once, about 12 minutes on 2 cores) when its cases are asked for
 #   scripts/debian13-root.sh shell [COMMAND...]  a shell (or COMMAND) in the root, mounts included
 #
 # As root. /proc, /sys, /dev, /dev/pts and /dev/shm are mounted for the time of the command and always
@@ -22,10 +26,12 @@ root=${QUILL_DEBIAN13_ROOT:-/var/cache/quillpost/debian13-root}
 mirror=${QUILL_DEBIAN13_MIRROR:-http://deb.debian.org/debian}
 # git for the clone's own commands, ccache so that the root's builds of unchanged files are quick.
 extra_packages=(git ca-certificates ccache)
-# Today's desktops for the Wayland tests to come: a layer of its own that the test command does not
-# need yet (`desktops` below).
+# Today's desktops for the Wayland tests: a layer of its own (`desktops` below). KDE's portal shows its
+# questions with Plasma's dialogs and finds its settings through Plasma's files: plasma-workspace,
+# without the rest of Plasma that it recommends.
 desktop_packages=(xterm libsdl3-dev xwayland sway kwin-wayland mutter gnome-shell xdg-desktop-portal
                   xdg-desktop-portal-gnome xdg-desktop-portal-kde)
+desktop_packages_lean=(plasma-workspace)
 
 # The list the root is built with: the one install-deps.sh resolves, and the extras.
 package_list() {
@@ -109,15 +115,81 @@ build_root() {
 }
 
 add_desktops() {
-    local stamp=$root/.quillpost-desktops start=$SECONDS
-    [ -f "$stamp" ] && [ "$(cat "$stamp")" = "${desktop_packages[*]}" ] && return 0
+    local stamp=$root/.quillpost-desktops start=$SECONDS list="${desktop_packages[*]} ${desktop_packages_lean[*]}"
+    [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$list" ] && return 0
     mount_root
     in_root bash -c 'apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$@" >/dev/null' \
         apt "${desktop_packages[@]}" >"$root.desktops.log" 2>&1 || { tail -n 30 "$root.desktops.log" >&2; exit 1; }
+    in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        "${desktop_packages_lean[@]}" >>"$root.desktops.log" 2>&1 || { tail -n 30 "$root.desktops.log" >&2; exit 1; }
     in_root apt-get clean
     cleanup
-    echo "${desktop_packages[*]}" >"$stamp"
+    echo "$list" >"$stamp"
     echo "Desktop layer of the Debian 13 root ready in $((SECONDS - start)) s ($(du -sh "$root" | cut -f1))"
+}
+
+# XWayland as Fedora and Arch build it, with libei and the desktop portal (-Dxwayland_ei=portal): from
+# Debian 13's own source package of the XWayland the root has, into /opt/xwayland-ei beside Debian's.
+# Xwayland-portal there starts it the way GNOME and KDE start such a build (-enable-ei-portal).
+build_xwayland_ei() {
+    local stamp=$root/opt/xwayland-ei/.quillpost-build recipe start=$SECONDS
+    recipe="xwayland $(in_root dpkg-query -W -f='${Version}' xwayland) -Dxwayland_ei=portal"
+    [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ] && return 0
+    echo "Building XWayland with libei in the Debian 13 root (once; it is kept for later runs)"
+    echo "deb-src $mirror trixie main" >"$root/etc/apt/sources.list.d/quillpost-sources.list"
+    mount_root
+    in_root bash -euo pipefail -c '
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        apt-get build-dep -y -qq xwayland >/dev/null
+        apt-get install -y -qq --no-install-recommends libei-dev liboeffis-dev >/dev/null
+        rm -rf /usr/src/xwayland-ei /opt/xwayland-ei
+        mkdir -p /usr/src/xwayland-ei
+        cd /usr/src/xwayland-ei
+        apt-get source -qq "xwayland=$(dpkg-query -W -f="\${Version}" xwayland)" 2>&1 | grep -v "^W: Download is performed unsandboxed" || true
+        meson setup build xwayland-*/ --prefix=/opt/xwayland-ei -Dbuildtype=release -Dxwayland_ei=portal
+        nice -n 5 ninja -C build -j2
+        ninja -C build install
+        printf "#!/bin/sh\nexec /opt/xwayland-ei/bin/Xwayland -enable-ei-portal \"\$@\"\n" >/opt/xwayland-ei/bin/Xwayland-portal
+        chmod 755 /opt/xwayland-ei/bin/Xwayland-portal
+        cd / && rm -rf /usr/src/xwayland-ei && apt-get clean' >"$root.xwayland-ei.log" 2>&1 ||
+        { tail -n 30 "$root.xwayland-ei.log" >&2; exit 1; }
+    cleanup
+    echo "$recipe" >"$stamp"
+    echo "XWayland with libei in the Debian 13 root ready in $((SECONDS - start)) s"
+}
+
+# The Wayland tests in the root, one compositor start per desktop and XWayland. The libei XWayland
+# asks GNOME's and KDE's portal (their question, answered by the test), sway's has none to ask. As the
+# other window tests of scripts/test-all.sh, a test that fails is run once more; its first failure stays
+# in the log above.
+wayland_in_root() {
+    local build=$1 xwayland variant compositor start attempt failed=() xwaylands=("${@:2}")
+    ((${#xwaylands[@]})) || xwaylands=(debian ei)
+    [ -x "$build/src/app/qt/quillpost" ] || { echo "no Linux build in $build" >&2; exit 1; }
+    mount_root
+    for xwayland in "${xwaylands[@]}"; do
+        for compositor in gnome kwin sway; do
+            variant=$xwayland
+            [ "$xwayland" = ei ] && [ "$compositor" != sway ] && variant=ei-portal
+            for attempt in 1 2; do
+                start=$SECONDS
+                if QUILL_ROOT=$root QUILL_XWAYLAND=$variant tests/wayland/wayland_test.sh "$compositor" \
+                    quill-d13-$compositor "$build/src/app/qt/quillpost" "$build/src/practice/qt/quillpost-practice" \
+                    "$build/tests/qt/print_acceptance_text" "$build/tests/sdl/sdl3_receiver"; then
+                    echo "Debian 13, $compositor with $xwayland XWayland: passed in $((SECONDS - start)) s"
+                    continue 2
+                fi
+                echo "Debian 13, $compositor with $xwayland XWayland: failed in $((SECONDS - start)) s (attempt $attempt)"
+            done
+            failed+=("$compositor with $xwayland XWayland")
+        done
+    done
+    cleanup
+    if ((${#failed[@]})); then
+        printf 'FAIL: Debian 13, %s\n' "${failed[@]}" >&2
+        exit 1
+    fi
 }
 
 # Through sudo the checkout belongs to someone else, which git refuses to read unless told.
@@ -184,6 +256,11 @@ flock 9
 case ${1:-} in
     build) build_root ;;
     desktops) build_root; add_desktops ;;
+    wayland)
+        build_root; add_desktops; shift
+        # The libei XWayland is built the first time its cases are asked for (they are by default).
+        if (($# == 1)) || [[ " ${*:2} " == *" ei "* ]]; then build_xwayland_ei; fi
+        wayland_in_root "$(realpath "$1")" "${@:2}" ;;
     test) build_root; test_in_root "$(realpath "$2")" ;;
     shell) build_root; mount_root; shift; in_root "${@:-bash}" ;;
     *) sed -n '2,/^set -euo/p' "$0" | head -n -1 >&2; exit 2 ;;
