@@ -8,8 +8,7 @@
 //   driver.exe clear-while-typing RECORD-FILE
 //   driver.exe version PATH-TO-Quillpost.exe     (needs no display)
 //   driver.exe type-sdl RECORD-FILE KEY-LOG TITLE acceptance|scan-codes|short [RETITLE-FILE NEW-TITLE]
-//     into an SDL receiver (tests/sdl/sdl_receiver.cpp) titled TITLE, renamed to NEW-TITLE after
-//     Quillpost started when given; one tick at a time, each once the character before has arrived
+//     (into tests/sdl/sdl_receiver.cpp titled TITLE, renamed to NEW-TITLE after Quillpost started)
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
@@ -497,16 +496,8 @@ void type(HWND main, const std::wstring& recordFile, const std::string& layoutNa
         check(!IsIconic(client) && GetForegroundWindow() == client,
               "the minimised client was restored and is the foreground window");
     }
-    if (!complete) {  // what was in front while the text did not arrive, and what the client had
-        const HWND front = GetForegroundWindow();
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(client, nullptr), &info);
-        std::printf("in front: %s; the client's thread: active %s, focus %p\n",
-                    front ? fromWide(textOf(front)).c_str() : "no window",
-                    info.hwndActive == client ? "the client" : "not the client",
-                    static_cast<void*>(info.hwndFocus));
-    }
+    const HWND front = GetForegroundWindow();  // named when the text did not arrive
+    if (!complete) std::printf("in front: %s\n", front ? fromWide(textOf(front)).c_str() : "no window");
     check(complete, "every character arrived");
     check(received == expected, "the client got the text exactly (" + to_string(received.size()) + " bytes)" +
                                     (received == expected ? "" : ":\n" + received));
@@ -637,8 +628,7 @@ void version(const std::wstring& path) {
 }  // namespace
 
 int main() {
-    // The driver measures the windows of other programs in their own pixels. A program that is not
-    // DPI aware gets them scaled to 96 DPI (Windows does, and Wine since 10).
+    // Other programs' windows in their own pixels: unaware, we would get them at 96 DPI (Wine 10 too).
     SetProcessDpiAwarenessContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
