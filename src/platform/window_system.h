@@ -87,8 +87,8 @@ class WindowSystem {
         Arrived,  // every key has come through (or nothing can hold keys back)
         Pending,  // not come through yet: held back, perhaps while the desktop asks the user
         Lost,     // keys sent after them came through, these did not: dropped
-        Refused,  // held back, then let through past the desktop: the user refused (the next key is
-                  // held again, for a new question), or the desktop took only some keys
+        Refused,  // held back, then let through past the desktop: the user refused (the next key
+                  // would be held again, for a new question)
     };
     // What became of the keys of the last sendCharacter().
     virtual Arrival lastCharacterArrival() { return Arrival::Arrived; }

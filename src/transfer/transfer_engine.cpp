@@ -32,7 +32,6 @@ StartResult TransferEngine::start(const client::ClientList& clients) {
     keysOpen_ = false;
     probing_ = false;
     characterOut_ = false;
-    afterRefusal_ = false;
     haveText_ = false;
     refreshText();
     TransferPos = 1;
@@ -100,10 +99,9 @@ TickResult TransferEngine::tick() {
     }
     const auto arrival = sent ? windows_.lastCharacterArrival() : platform::WindowSystem::Arrival::Arrived;
     if (arrival == platform::WindowSystem::Arrival::Refused) {
-        // It came through, but past the desktop: a probe goes first again.
-        keysOpen_ = false;
-        afterRefusal_ = true;
-        return advance(length);
+        // It came through, but past the desktop: the user refused.
+        ++TransferPos;
+        return stopHeld();
     }
     if (arrival != platform::WindowSystem::Arrival::Arrived) {
         // Held back, or dropped though keys came through before: the way is tried again first.
@@ -118,10 +116,9 @@ TickResult TransferEngine::tick() {
 std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle front) {
     using Arrival = platform::WindowSystem::Arrival;
     if (characterOut_ && windows_.lastCharacterArrival() == Arrival::Refused) {
-        // The held character came through, past the desktop; a probe follows as after any hold-up.
-        characterOut_ = false;
-        afterRefusal_ = true;
-        if (++TransferPos > static_cast<std::int64_t>(text_.size())) return stopHeld();
+        // The held character came through, past the desktop: the user refused.
+        ++TransferPos;
+        return stopHeld();
     }
     const auto now = clock_();
     if (!probing_) {
@@ -138,10 +135,9 @@ std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle fr
         }
     }
     Arrival probe = windows_.lastProbeArrival();
-    if (probe == Arrival::Refused) {
-        afterRefusal_ = true;
-        lastProbe_ = {};  // another probe at once
-    }
+    // Held keys that came through past the desktop were refused; another key would only bring the
+    // question back.
+    if (probe == Arrival::Refused) return stopHeld();
     if (probe != Arrival::Arrived && now - waitingSince_ >= kGiveUpAfter) return stopHeld();
     // One dropped as the desktop let keys through is followed at once; one held, now and then. It
     // types nothing, so it may go wherever the focus is while the desktop asks: the question (its keys
@@ -154,14 +150,10 @@ std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle fr
     if (probe == Arrival::Arrived) {
         probing_ = false;
         keysOpen_ = true;
-        afterRefusal_ = false;
         // The desktop's question took the focus; once answered, the client gets it back.
         if (front != client_) client::ActivateWindow(windows_, client_);
         return std::nullopt;
     }
-    // Held keys came through past the desktop (the user said no, or it took only some of them), and
-    // the next is held again: the user is asked again. That question stays unanswered by us.
-    if (afterRefusal_ && probe == Arrival::Pending) return stopHeld();
     paused_ = true;
     return TickResult::Waiting;
 }
@@ -169,7 +161,6 @@ std::optional<TickResult> TransferEngine::keysHeldBack(platform::WindowHandle fr
 TickResult TransferEngine::stopHeld() {
     characterOut_ = false;
     probing_ = false;
-    afterRefusal_ = false;
     paused_ = false;
     timer_.setEnabled(false);
     if (TransferPos > static_cast<std::int64_t>(text_.size())) return TickResult::Finished;

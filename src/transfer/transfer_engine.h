@@ -44,8 +44,8 @@ enum class TickResult {
     ClientClosed,  // the client window is gone: the transfer was stopped, nothing sent
     SendFailed,    // the character could not be typed: the transfer was stopped at it
     Waiting,       // the desktop holds our keys back (it may be asking the user): position kept
-    KeysHeld,      // the user refused (held keys came through past the desktop, then the next was held
-                   // again), or nothing came through for kGiveUpAfter: stopped, nothing more sent
+    KeysHeld,      // the user refused (held keys came through past the desktop), or nothing came
+                   // through for kGiveUpAfter: stopped, nothing more sent
 };
 
 // A character counts as typed once its keys have come through. Before the first character, and
@@ -104,7 +104,6 @@ class TransferEngine {
     bool keysOpen_ = false;      // keys have come through since the start or the last hold-up
     bool probing_ = false;       // a key that types nothing went ahead and is awaited
     bool characterOut_ = false;  // the character at TransferPos went out but has not come through
-    bool afterRefusal_ = false;  // held keys came through past the desktop: the user may have refused
     std::chrono::steady_clock::time_point waitingSince_{};
     std::chrono::steady_clock::time_point lastProbe_{};
 };

@@ -94,7 +94,11 @@ answer_questions() {
       sleep 2
       "${runner[@]}" --method org.kde.krunner1.Run "$match" "" >/dev/null # brought to the front
       sleep 0.5
-      python3 "$here/kwin_input.py" 28 # Enter: "Share"
+      if rm "$work/refuse" 2>/dev/null; then
+        python3 "$here/kwin_input.py" 1 # Escape: "Cancel"
+      else
+        python3 "$here/kwin_input.py" 28 # Enter: "Share"
+      fi
       ;;
     esac
     echo answered >>"$work/answers"
@@ -178,6 +182,20 @@ expect_same() {
 
 characters=$(wc -m <"$work/expected.txt")
 
+# --- 0. (KDE with libei) the user refuses: the transfer stops with its message, nothing typed -------
+if [ "$compositor" = kwin ] && [ "${QUILL_XWAYLAND:-}" = ei-portal ]; then
+  touch "$work/refuse"
+  start_xterm "Ultima Online - XTerm" "$work/refused.txt" "$work/refused.times"
+  start_program "$work/expected.txt" 0.1
+  keys "$main" alt+t
+  wait_window '^Hey, Dude!$' 40 >/dev/null || fail "refusing the keys brought no message"
+  sleep 1
+  [ -s "$work/refused.txt" ] && fail "the client got keys the user refused: $(head -c 40 "$work/refused.txt")"
+  echo "refused: the transfer stopped with its message, the client got nothing"
+  kill "$program_pid" "$xterm_pid" 2>/dev/null
+  wait_exit "$program_pid" 5 >/dev/null
+fi
+
 # --- 1. xterm at 0.2 s (0.1 s in a root) -----------------------------------------------------------
 start_xterm "Ultima Online - XTerm" "$work/xterm.txt" "$work/xterm.times"
 start_program "$work/expected.txt" $pace
@@ -254,7 +272,11 @@ sleep 2
 after=$(size "$work/paused.txt")
 ((before == after)) || fail "the transfer went on while a Wayland window had the focus ($before -> $after bytes)"
 ((after < $(size "$work/short.txt"))) || fail "the transfer ended before the Wayland window came"
-[ -s "$work/wayland2.txt" ] && fail "the Wayland window got keys: $(cat "$work/wayland2.txt")"
+# With libei the desktop routes the keys itself: the one on its way as the focus changed may reach the
+# Wayland window (the client gets it all the same, typed again).
+stray=0
+[[ ${QUILL_XWAYLAND:-} == ei* ]] && stray=1
+(($(wc -m <"$work/wayland2.txt") > stray)) && fail "the Wayland window got keys: $(cat "$work/wayland2.txt")"
 kill "$wayland_pid"
 wait_exit "$wayland_pid" 5 >/dev/null
 activate "$xterm"
