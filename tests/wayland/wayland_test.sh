@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The real Linux program in a headless Wayland compositor, typing into clients that are XWayland
 # windows. One compositor start serves every case:
+#  0. (KWin with the libei XWayland) the user refuses the desktop's question: the transfer stops with
+#     its message, the client gets nothing;
 #  1. the acceptance text reaches an xterm running a reader exactly at 0.2 s a character (0.1 s in a
 #     Debian root); the distance of each arrival from the pace is printed (median, 95th percentile);
 #  2. the practice client as an X11 window, minimised first, is restored and gets the acceptance
