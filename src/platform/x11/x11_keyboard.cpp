@@ -396,6 +396,18 @@ bool Keyboard::press(const Reach& reach) {
         modifierKeys.push_back(keycode);
     }
 
+    // Wine reads the levels of a key when the program takes it from its queue (kPingsBeforeLevelChange):
+    // a client that answers pings has taken the previous key before one on other levels comes.
+    const Window client = focusedClient_ ? focusedClient_() : None;
+    const unsigned levels = (reach.modifiers & (Mod1Mask | Mod2Mask | Mod3Mask | Mod4Mask | Mod5Mask)) |
+                            (static_cast<unsigned>(group) << 13);
+    if (client != None && client == lastLevelsClient_ && levels != lastLevels_ && answersPing(client)) {
+        for (int i = 0; i < kPingsBeforeLevelChange && ping(client, kPingTimeout); ++i) {
+        }
+    }
+    lastLevelsClient_ = client;
+    lastLevels_ = levels;
+
     // Modifier keys the user holds right now are let go for our key and pressed again after it.
     std::vector<KeyCode> held;
     if (state.base_mods != 0) {
@@ -416,7 +428,6 @@ bool Keyboard::press(const Reach& reach) {
     if (reach.group >= 0) XkbLockGroup(display_, XkbUseCoreKbd, static_cast<unsigned>(reach.group));
     for (KeyCode keycode : modifierKeys) XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
 
-    const Window client = focusedClient_ ? focusedClient_() : None;
     XTestFakeKeyEvent(display_, reach.keycode, True, CurrentTime);
     XTestFakeKeyEvent(display_, reach.keycode, False, CurrentTime);
     ++presses_;
