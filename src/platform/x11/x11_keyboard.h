@@ -36,7 +36,7 @@ class Keyboard {
     // that answers the window manager's ping (_NET_WM_PING) tells us when it has caught up: each
     // answer comes after it has handled every event sent before the ping, and a second answer mostly
     // after it has also worked through what the first batch put into its own message queue (Wine;
-    // not always, see kPingsBeforeLevelChange). A client that does not answer pings gets
+    // not always, see kPingsUntilTaken). A client that does not answer pings gets
     // kMinimumAgeBeforeRebind after the last press.
     static constexpr std::chrono::milliseconds kRestoreAfterIdle{3000};
     static constexpr std::chrono::milliseconds kMinimumAgeBeforeRebind{250};
@@ -51,13 +51,14 @@ class Keyboard {
     // does not answer at all, and it is not pinged again.
     static constexpr int kUnansweredPingsBeforeGivingUp = 3;
     // Wine makes the character of a key when the program takes the key from its message queue, with
-    // the AltGr and other level modifiers (Mod1 to Mod5) and the group of the last X key event it
-    // has read by then, not those of the key's own event; and Wine 10 reads the X events that have
-    // come in once more right after it took a message. Two answers do not yet mean that it took
-    // the key: a key whose levels differ from the previous key's, read in that moment, makes the
-    // previous key type its other level ('+' for '~'). Before such a key a client that answers
-    // pings is pinged this many times; each answer comes from another reading of its X events.
-    static constexpr int kPingsBeforeLevelChange = 10;
+    // the keyboard map and the AltGr and other level modifiers (Mod1 to Mod5) and group of the last
+    // X events it has read by then, not those of the key's own event; and Wine 10 reads the X events
+    // that have come in once more right after it took a message. Two answers do not yet mean that it
+    // took the key: a key on other levels, read in that moment, makes the previous key type its
+    // other level ('+' for '~'), and a spare keycode bound anew makes an earlier press of it type the
+    // new character. Before either, a client that answers pings is pinged this many times; each
+    // answer comes from another reading of its X events.
+    static constexpr int kPingsUntilTaken = 10;
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -93,6 +94,9 @@ class Keyboard {
     // when the client did not answer in time.
     bool settled(const SpareKeycode& spare, std::chrono::milliseconds pingTimeout);
     bool ping(Window client, std::chrono::milliseconds timeout);
+    // Pings `client` kPingsUntilTaken times; true when it answered each time, and then every press
+    // so far counts as taken by it.
+    bool taken(Window client, std::chrono::milliseconds timeout);
     bool answersPing(Window client);
     void unbind(SpareKeycode& spare);
 
@@ -103,7 +107,7 @@ class Keyboard {
     Atom netWmPing_ = None;
     std::uint64_t presses_ = 0;
     long pingSerial_ = 0;
-    std::map<Window, std::uint64_t> confirmedPresses_;
+    std::map<Window, std::uint64_t> confirmedPresses_;  // the presses each client has taken
     std::map<Window, bool> answersPing_;
     std::map<Window, int> unansweredPings_;  // in a row
     Window lastLevelsClient_ = None;  // the client of the last press, and its level modifiers and group
