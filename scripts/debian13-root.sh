@@ -10,7 +10,8 @@
 #       window's picture must match REFERENCE.png (the same taken on this machine by
 #       scripts/screenshot-run.sh). Then the whole Linux build and every test that needs no window
 #       system (ctest -LE 'x11|wayland').
-#   scripts/debian13-root.sh desktops            build the root and add the desktop layer (below)
+#   scripts/debian13-root.sh desktops            build the root, add the desktop layer and build the
+#       libei XWayland (below)
 #   scripts/debian13-root.sh wayland BUILD [debian|ei]...  the Wayland tests (tests/wayland) with the
 #       root's GNOME Shell, KWin and sway, with Debian's XWayland, the libei one or both (the default),
 #       typing with the programs of the Linux build BUILD of this machine; the libei XWayland is built
@@ -148,12 +149,13 @@ build_xwayland_ei() {
         cd /usr/src/xwayland-ei
         apt-get source -qq "xwayland=$(dpkg-query -W -f="\${Version}" xwayland)" 2>&1 | grep -v "^W: Download is performed unsandboxed" || true
         meson setup build xwayland-*/ --prefix=/opt/xwayland-ei -Dbuildtype=release -Dxwayland_ei=portal
-        nice -n 5 ninja -C build -j2
+        nice -n 15 ninja -C build -j2
         ninja -C build install
         printf "#!/bin/sh\nexec /opt/xwayland-ei/bin/Xwayland -enable-ei-portal \"\$@\"\n" >/opt/xwayland-ei/bin/Xwayland-portal
         chmod 755 /opt/xwayland-ei/bin/Xwayland-portal
         cd / && rm -rf /usr/src/xwayland-ei && apt-get clean' >"$root.xwayland-ei.log" 2>&1 ||
         { tail -n 30 "$root.xwayland-ei.log" >&2; exit 1; }
+    rm "$root/etc/apt/sources.list.d/quillpost-sources.list"
     cleanup
     echo "$recipe" >"$stamp"
     echo "XWayland with libei in the Debian 13 root ready in $((SECONDS - start)) s"
@@ -255,7 +257,7 @@ flock 9
 
 case ${1:-} in
     build) build_root ;;
-    desktops) build_root; add_desktops ;;
+    desktops) build_root; add_desktops; build_xwayland_ei ;;
     wayland)
         build_root; add_desktops; shift
         # The libei XWayland is built the first time its cases are asked for (they are by default).

@@ -6,9 +6,10 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
-# The Debian 13 root with its desktops (scripts/debian13-root.sh) is made ready in the background from
-# the start, so that its downloads and unpacking overlap the stages before the Debian 13 ones; on a
-# machine that has it, this finds it ready at once. On Debian 13 itself there is nothing to repeat.
+# The Debian 13 root with its desktops and the libei XWayland (scripts/debian13-root.sh) is made ready
+# in the background from the start, so that its downloads, unpacking and build overlap the stages before
+# the Debian 13 ones; on a machine that has it, this finds it ready at once. On Debian 13 itself there
+# is nothing to repeat.
 root_sudo=""
 [ "$(id -u)" -eq 0 ] || root_sudo="sudo"
 root_pid=""
@@ -61,8 +62,8 @@ else
   cat build/debian13-root.log
   $root_sudo bash scripts/debian13-root.sh test build/screenshots/debian12-main-window.png
 
-  step "Debian 13 desktops: GNOME Shell 48, KWin 6.3 and sway 1.10 with Debian's XWayland, the Linux build typing"
-  $root_sudo bash scripts/debian13-root.sh wayland build/linux debian
+  step "Debian 13 desktops: GNOME Shell 48, KWin 6.3 and sway 1.10, with Debian's XWayland and with one built with libei, the Linux build typing"
+  $root_sudo bash scripts/debian13-root.sh wayland build/linux debian ei
 fi
 # ---- end of Debian 13 ----
 

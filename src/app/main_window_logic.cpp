@@ -64,6 +64,16 @@ void FrmMainLogic::Timer1_Timer() {
                                         "dieser Stelle angehalten.",
                                     kTransferTitle);
             break;
+        case transfer::TickResult::KeysHeld:
+            controls_.messages.show(
+                "Die Tasten kommen beim UO Client nicht an: Der Desktop hält sie zurück. Erlaube Quillpost "
+                "die Eingabe, wenn der Desktop danach fragt (GNOME: „Fernzugriff zulassen“ einschalten, "
+                "dann „Freigeben“; KDE Plasma: „Fernsteuerung angefordert“ mit „Teilen“ beantworten), und "
+                "starte die Übertragung neu. Die Übertragung wurde beim Zeichen " +
+                    characterName(engine_.failedCharacter()) +
+                    " angehalten, es gingen keine weiteren Tasten hinaus.",
+                kTransferTitle);
+            break;
         default:
             break;
     }

@@ -79,6 +79,23 @@ class WindowSystem {
     // '\n' is the Enter key, '\t' the Tab key; every other code point arrives as itself.
     // Returns false when the character could not be delivered.
     virtual bool sendCharacter(char32_t character) = 0;
+
+    // Some desktops let a program type only once the user has allowed it: until then they hold its
+    // keys back, and they may drop some when they let them through. Where keys go straight in, the
+    // defaults below hold.
+    enum class Arrival {
+        Arrived,  // every key has come through (or nothing can hold keys back)
+        Pending,  // not come through yet: held back, perhaps while the desktop asks the user
+        Lost,     // keys sent after them came through, these did not: dropped
+        Refused,  // held back, then let through past the desktop: the user refused (the next key is
+                  // held again, for a new question), or the desktop took only some keys
+    };
+    // What became of the keys of the last sendCharacter().
+    virtual Arrival lastCharacterArrival() { return Arrival::Arrived; }
+    // Sends a key that types nothing, to find out whether keys come through before a character
+    // goes out; false when it could not be sent.
+    virtual bool sendProbe() { return true; }
+    virtual Arrival lastProbeArrival() { return Arrival::Arrived; }
 };
 
 }  // namespace quill::platform

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,29 @@ class FakeDesktop : public platform::WindowSystem {
     const std::u32string& strayKeys() const { return stray_; }
     // Makes sendCharacter fail for this character.
     void rejectCharacter(char32_t c) { rejected_ = c; }
+    // Holds every key back from now on, as a desktop that asks the user first.
+    void holdKeys() { holding_ = true; }
+    // Lets the held keys through, the first `dropped` of them lost on the way.
+    void releaseKeys(std::size_t dropped) {
+        holding_ = false;
+        for (std::size_t i = 0; i < held_.size(); ++i) {
+            if (i < dropped)
+                lost_.insert(held_[i].first);
+            else if (held_[i].second != 0)
+                deliver(held_[i].second);
+        }
+        held_.clear();
+    }
+    // The user refuses: the held keys come through all the same, as refused.
+    void refuseKeys() {
+        holding_ = false;
+        for (const auto& [sending, character] : held_) {
+            refused_.insert(sending);
+            if (character != 0) deliver(character);
+        }
+        held_.clear();
+    }
+    int probes = 0;  // keys sent that type nothing
 
     std::vector<std::string> calls;  // e.g. "SetForegroundWindow(5)"
 
@@ -102,12 +126,35 @@ class FakeDesktop : public platform::WindowSystem {
     bool isWindow(WindowHandle window) override { return windows_.contains(window); }
     bool sendCharacter(char32_t character) override {
         if (rejected_ != 0 && character == rejected_) return false;
-        const auto it = windows_.find(foreground_);
-        (it == windows_.end() ? stray_ : it->second.received).push_back(character);
+        lastCharacter_ = ++sendings_;
+        if (holding_)
+            held_.emplace_back(sendings_, character);
+        else
+            deliver(character);
         return true;
     }
+    Arrival lastCharacterArrival() override { return arrival(lastCharacter_); }
+    bool sendProbe() override {
+        ++probes;
+        lastProbe_ = ++sendings_;
+        if (holding_) held_.emplace_back(sendings_, 0);
+        return true;
+    }
+    Arrival lastProbeArrival() override { return arrival(lastProbe_); }
 
   private:
+    void deliver(char32_t character) {
+        const auto it = windows_.find(foreground_);
+        (it == windows_.end() ? stray_ : it->second.received).push_back(character);
+    }
+    Arrival arrival(int sending) const {
+        if (lost_.contains(sending)) return Arrival::Lost;
+        if (refused_.contains(sending)) return Arrival::Refused;
+        return std::any_of(held_.begin(), held_.end(), [&](const auto& key) { return key.first == sending; })
+                   ? Arrival::Pending
+                   : Arrival::Arrived;
+    }
+
     // Records the call "name(window...)"; returns the window, or nullptr if there is none.
     FakeWindow* find(const std::string& name, WindowHandle window, const std::string& more = "") {
         calls.push_back(name + "(" + std::to_string(window) + more + ")");
@@ -121,6 +168,13 @@ class FakeDesktop : public platform::WindowSystem {
     WindowHandle foreground_ = 0;
     std::u32string stray_;
     char32_t rejected_ = 0;
+    bool holding_ = false;
+    std::vector<std::pair<int, char32_t>> held_;  // sending, character (0: a probe)
+    std::set<int> lost_;
+    std::set<int> refused_;
+    int sendings_ = 0;
+    int lastCharacter_ = 0;
+    int lastProbe_ = 0;
 };
 
 }  // namespace quill::testing

@@ -19,7 +19,8 @@ struct Transfer : ::testing::Test {
     FakeDesktop desktop;
     FakeEditor editor;
     FakeTimer timer;
-    transfer::TransferEngine engine{desktop, editor, timer};
+    std::chrono::steady_clock::time_point now{};
+    transfer::TransferEngine engine{desktop, editor, timer, [this] { return now; }};
     client::ClientList clients;
     platform::WindowHandle other = desktop.addWindow("Notizen");
     platform::WindowHandle client = desktop.addWindow("Ultima Online - Alice", 77);
@@ -179,4 +180,82 @@ TEST_F(Transfer, UntypableCharacterOrClosedClientStopsTheTransfer) {
     EXPECT_FALSE(timer.on);
     EXPECT_TRUE(desktop.window(other).received.empty());
     EXPECT_TRUE(desktop.strayKeys().empty());
+}
+
+// A desktop that asks the user before it lets keys through holds them meanwhile: the transfer waits
+// at its character, shown as paused, and tries the way again every 2 s with a key that types nothing.
+// The question has the focus meanwhile; once it is answered, the client gets it back. Keys dropped when the
+// user allows them are typed again; those let through are not.
+TEST_F(Transfer, KeysHeldBackWaitAtTheirCharacterAndArriveOnceEach) {
+    desktop.holdKeys();
+    begin("Hallo");
+    EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    desktop.focus(platform::kNoWindow);  // the question
+    for (int i = 0; i < 3; ++i, now += std::chrono::seconds(1)) EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    EXPECT_EQ(desktop.probes, 2);
+    EXPECT_EQ(transfer::progressOf(engine).state, transfer::TransferProgress::State::Paused);
+    desktop.focus(other);    // answered: the focus went elsewhere,
+    desktop.releaseKeys(2);  // and the held probes were dropped on the way
+    EXPECT_EQ(engine.tick(), TickResult::Sent);
+    EXPECT_EQ(desktop.foregroundWindow(), client);
+    runToEnd();
+    EXPECT_EQ(received(), U"Hallo");
+    EXPECT_EQ(desktop.probes, 3);
+
+    for (std::size_t dropped : {0, 1}) {  // held mid-text: let through, or dropped with the probe after it
+        SCOPED_TRACE(dropped);
+        desktop.window(client).received.clear();
+        begin("abc", 1);
+        desktop.holdKeys();
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+        EXPECT_EQ(engine.TransferPos, 2);
+        desktop.releaseKeys(dropped);
+        runToEnd();
+        EXPECT_EQ(received(), U"abc");
+    }
+}
+
+// Held keys that come through past the desktop were refused when the next key is held again (a new
+// question): the transfer stops after what came through and sends nothing more. Not answered for
+// 60 s, it stops as well.
+TEST_F(Transfer, KeysRefusedOrHeldForAMinuteStopTheTransfer) {
+    for (int typed : {0, 1}) {  // refused on the probe ahead of the text, or on a character held later
+        SCOPED_TRACE(typed);
+        desktop.window(client).received.clear();
+        desktop.probes = 0;
+        begin("abc", typed);
+        desktop.holdKeys();
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+        desktop.refuseKeys();
+        desktop.holdKeys();  // the next key asks again
+        EXPECT_EQ(engine.tick(), TickResult::KeysHeld);
+        EXPECT_EQ(engine.failedCharacter(), typed ? U'c' : U'a');
+        EXPECT_FALSE(timer.on);
+        EXPECT_EQ(received(), typed ? U"ab" : U"");
+        EXPECT_EQ(desktop.probes, 2);
+        desktop.releaseKeys(0);
+    }
+    // Only some keys went past the desktop, the next come through: typing goes on.
+    desktop.window(client).received.clear();
+    begin("abc", 1);
+    desktop.holdKeys();
+    EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    desktop.refuseKeys();
+    runToEnd();
+    EXPECT_EQ(received(), U"abc");
+
+    desktop.probes = 0;
+    desktop.window(client).received.clear();
+    desktop.holdKeys();
+    begin("abc");
+    for (int second = 0; second < 60; ++second, now += std::chrono::seconds(1))
+        EXPECT_EQ(engine.tick(), TickResult::Waiting);
+    EXPECT_EQ(engine.tick(), TickResult::KeysHeld);
+    EXPECT_EQ(engine.failedCharacter(), U'a');
+    EXPECT_FALSE(timer.on);
+    EXPECT_EQ(engine.tick(), TickResult::Idle);
+    EXPECT_EQ(desktop.probes, 30);
+    desktop.releaseKeys(0);
+    EXPECT_EQ(received(), U"");
 }

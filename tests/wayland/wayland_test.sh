@@ -20,7 +20,8 @@
 # own window is driven with keys sent to it (XSendEvent): only Quillpost uses XTest, so that with a
 # libei XWayland the desktop asks about Quillpost alone. Its question is answered as a user would,
 # each time it comes: GNOME's "Remote Desktop" window with a pointer of the shell (the switch "Allow
-# Remote Interaction", then "Share"), KDE's "Remote control requested" with Enter ("Share").
+# Remote Interaction", then "Share"), KDE's "Remote control requested" brought to the front
+# (KWin's window runner) and Enter ("Share").
 # Usage: wayland_test.sh mutter|gnome|kwin|sway SOCKET <quillpost> <quillpost-practice> <print_acceptance_text> [<sdl_receiver>]
 set -uo pipefail
 
@@ -87,9 +88,12 @@ answer_questions() {
       click 48 22 # "Share"
       ;;
     kwin)
-      gdbus call --session --dest org.kde.KWin --object-path /WindowsRunner --method org.kde.krunner1.Match \
-        "Remote control requested" 2>/dev/null | grep -q 'Remote control requested' || continue
+      local runner=(gdbus call --session --dest org.kde.KWin --object-path /WindowsRunner) match
+      match=$("${runner[@]}" --method org.kde.krunner1.Match "Remote control requested" 2>/dev/null |
+        grep -o "('[^']*', 'Remote control requested'" | cut -d"'" -f2) && [ -n "$match" ] || continue
       sleep 2
+      "${runner[@]}" --method org.kde.krunner1.Run "$match" "" >/dev/null # brought to the front
+      sleep 0.5
       python3 "$here/kwin_input.py" 28 # Enter: "Share"
       ;;
     esac
@@ -123,6 +127,9 @@ start_wayland_window() {
   sleep 1.5  # until it is shown and has the focus
 }
 
+# Keys for Quillpost's own window, never through XTest (xdotool would use it for the focused window).
+keys() { python3 "$here/send_keys.py" "$@"; }
+
 # Starts the program as a user would (DISPLAY and WAYLAND_DISPLAY set), pastes file $1 into the
 # editor and sets the pace to $2 (0.1 or 0.2 s). Leaves the main window's id in `main`.
 start_program() {
@@ -135,9 +142,9 @@ start_program() {
   xclip -quiet -selection clipboard -i <"$1" >/dev/null 2>&1 &
   pids+=($!)
   sleep 0.3
-  xdotool key --window "$main" Tab Tab Tab Tab ctrl+v   # Command1 -> ... -> Text1, paste
+  keys "$main" Tab Tab Tab Tab ctrl+v   # Command1 -> ... -> Text1, paste
   sleep 0.5
-  [ "$2" = 0.1 ] && xdotool key --window "$main" ctrl+Tab Left   # Slider1 from 2 to 1
+  [ "$2" = 0.1 ] && keys "$main" ctrl+Tab Left   # Slider1 from 2 to 1
   sleep 0.3
 }
 
@@ -174,7 +181,7 @@ characters=$(wc -m <"$work/expected.txt")
 # --- 1. xterm at 0.2 s (0.1 s in a root) -----------------------------------------------------------
 start_xterm "Ultima Online - XTerm" "$work/xterm.txt" "$work/xterm.times"
 start_program "$work/expected.txt" $pace
-xdotool key --window "$main" alt+t
+keys "$main" alt+t
 # The first transfer may wait for the desktop's question to be answered.
 expect_same "$work/xterm.txt" "$work/expected.txt" $((characters * ${pace/0./} / 8 + 60)) ||
   fail "the xterm did not get exactly the acceptance text ($(wc -m <"$work/xterm.txt") characters)"
@@ -197,7 +204,7 @@ client=$(wait_window '^Ultima Online - ' 20) || fail "the practice client did no
 wait_active "$client" || fail "the practice client did not get the focus"
 timeout 10 xdotool windowminimize --sync "$client" || fail "the practice client was not minimised"
 start_program "$work/expected.txt" 0.1
-xdotool key --window "$main" alt+t
+keys "$main" alt+t
 expect_same "$work/practice.txt" "$work/expected.txt" $((characters / 8 + 30)) ||
   fail "the minimised practice client did not get exactly the acceptance text"
 xwininfo -id "$client" | grep -q IsViewable || fail "the practice client was not restored"
@@ -216,7 +223,7 @@ if [ -n "$sdl_receiver" ]; then
   sdl_window=$(wait_window '^ClassicUO - 1\.1\.0\.407$' 20) || fail "the SDL window did not appear"
   wait_active "$sdl_window" || activate "$sdl_window"
   start_program "$work/expected.txt" 0.1
-  xdotool key --window "$main" alt+t
+  keys "$main" alt+t
   expect_same "$work/sdl.txt" "$work/expected.txt" $((characters / 8 + 30)) ||
     fail "the SDL window did not get exactly the acceptance text ($(wc -m <"$work/sdl.txt") characters)"
   echo "the SDL window ($(head -n1 "$work/sdl.log"), $sdl_driver=x11) got the $characters characters exactly at 0.1 s"
@@ -239,7 +246,7 @@ echo "a native Wayland window titled \"Ultima Online - Wayland\" was not taken f
 printf 'Pause und weiter: Grüße, Ελληνικά, 你好 📜 – bis hierher und Schluss.' >"$work/short.txt"
 start_xterm "Ultima Online - XTerm" "$work/paused.txt" "$work/paused.times"
 start_program "$work/short.txt" 0.1
-xdotool key --window "$main" alt+t
+keys "$main" alt+t
 for _ in $(seq 100); do (($(size "$work/paused.txt") >= 10)) && break; sleep 0.1; done
 start_wayland_window "Ultima Online - Wayland" "$work/wayland2.txt"
 before=$(size "$work/paused.txt")
@@ -257,7 +264,7 @@ echo "paused at $after bytes while a Wayland window had the focus, then went on 
 
 # --- 5. the client closed mid-transfer -----------------------------------------------------------
 activate "$main"
-xdotool key --window "$main" alt+t
+keys "$main" alt+t
 for _ in $(seq 100); do (($(size "$work/paused.txt") > $(size "$work/short.txt") + 5)) && break; sleep 0.1; done
 kill "$xterm_pid"
 wait_window '^Hey, Dude!$' 10 >/dev/null || fail "closing the client mid-transfer brought no message"

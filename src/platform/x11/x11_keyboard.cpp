@@ -1,8 +1,10 @@
 #include "platform/x11/x11_keyboard.h"
 
 #include <X11/XKBlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
+#include <poll.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
@@ -62,6 +64,32 @@ Keyboard::Keyboard(Display* display, std::function<Window()> focusedClient)
     XkbSelectEvents(display_, XkbUseCoreKbd, events, events);
     wmProtocols_ = XInternAtom(display_, "WM_PROTOCOLS", False);
     netWmPing_ = XInternAtom(display_, "_NET_WM_PING", False);
+
+    // Every key the server processes, ours included, as raw key events of the master keyboards.
+    int inputEvent = 0;
+    int inputError = 0;
+    int inputMajor = 2;
+    int inputMinor = 2;
+    if (XQueryExtension(display_, "XInputExtension", &inputOpcode_, &inputEvent, &inputError) &&
+        XIQueryVersion(display_, &inputMajor, &inputMinor) == Success) {
+        unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+        XISetMask(bits, XI_RawKeyPress);
+        XISetMask(bits, XI_RawKeyRelease);
+        XIEventMask mask{XIAllMasterDevices, static_cast<int>(sizeof bits), bits};
+        ErrorTrap trap(display_);
+        XISelectEvents(display_, DefaultRootWindow(display_), &mask, 1);
+        XSync(display_, False);
+        if (trap.failed()) inputOpcode_ = -1;
+        int count = 0;
+        XIDeviceInfo* devices = inputOpcode_ >= 0 ? XIQueryDevice(display_, XIAllDevices, &count) : nullptr;
+        for (int i = 0; i < count; ++i) {
+            if (devices[i].use == XISlaveKeyboard && std::strstr(devices[i].name, "XTEST") != nullptr)
+                xtestKeyboard_ = devices[i].deviceid;
+        }
+        if (devices != nullptr) XIFreeDeviceInfo(devices);
+    } else {
+        inputOpcode_ = -1;
+    }
 }
 
 Keyboard::~Keyboard() {
@@ -137,6 +165,11 @@ bool Keyboard::ping(Window client, std::chrono::milliseconds timeout) {
 
 bool Keyboard::settled(const SpareKeycode& spare, std::chrono::milliseconds pingTimeout) {
     if (spare.pressNumber == 0) return true;
+    // A press the desktop still holds back is read with the binding of the moment it comes through.
+    if (std::any_of(unarrived_.begin(), unarrived_.end(),
+                    [&](const SentKey& key) { return key.keycode == spare.keycode; })) {
+        return false;
+    }
     if (spare.pressedIn != None) {
         ErrorTrap trap(display_);
         XWindowAttributes attributes{};
@@ -182,12 +215,107 @@ void Keyboard::takeEvents() {
             const auto* xkbEvent = reinterpret_cast<const XkbEvent*>(&event);
             if (xkbEvent->any.xkb_type == XkbMapNotify || xkbEvent->any.xkb_type == XkbNewKeyboardNotify) {
                 mapStale_ = true;
+                // A new map takes our spare keycodes' bindings with it.
+                for (SentKey& key : unarrived_) {
+                    key.remapped =
+                        key.remapped || std::any_of(spares_.begin(), spares_.end(), [&](const auto& spare) {
+                            return spare.keycode == key.keycode && spare.boundTo != NoSymbol;
+                        });
+                }
             }
         } else if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&event.xmapping);
             mapStale_ = true;
+        } else if (event.type == GenericEvent && event.xcookie.extension == inputOpcode_ &&
+                   XGetEventData(display_, &event.xcookie)) {
+            const int type = event.xcookie.evtype;
+            if (type == XI_RawKeyPress || type == XI_RawKeyRelease) {
+                const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
+                keyArrived(static_cast<KeyCode>(raw->detail), type == XI_RawKeyPress,
+                           raw->sourceid == xtestKeyboard_);
+            }
+            XFreeEventData(display_, &event.xcookie);
         }
     }
+}
+
+void Keyboard::fakeTrackedKey(KeyCode keycode, bool press) {
+    XTestFakeKeyEvent(display_, keycode, press ? True : False, CurrentTime);
+    if (inputOpcode_ < 0) return;
+    // A server that never reports our keys must not make the list grow without end.
+    constexpr std::size_t kMostUnarrived = 256;
+    if (unarrived_.size() >= kMostUnarrived) {
+        lastLost_ = std::max(lastLost_, unarrived_.front().sending);
+        unarrived_.pop_front();
+    }
+    unarrived_.push_back({keycode, press, sendings_});
+}
+
+void Keyboard::keyArrived(KeyCode keycode, bool press, bool fromXTest) {
+    const auto match = std::find_if(unarrived_.begin(), unarrived_.end(), [&](const SentKey& key) {
+        return key.keycode == keycode && key.press == press;
+    });
+    // Not one of ours (the user typing) or a repeat.
+    if (match == unarrived_.end()) return;
+    // The server reports keys in the order it got them: ours sent before this one were dropped.
+    for (auto it = unarrived_.begin(); it != match; ++it) lastLost_ = std::max(lastLost_, it->sending);
+    if (match->remapped && press) lastLost_ = std::max(lastLost_, match->sending);
+    if (match->heldBack && fromXTest) lastRefused_ = std::max(lastRefused_, match->sending);
+    unarrived_.erase(unarrived_.begin(), match + 1);
+}
+
+void Keyboard::markHeldBack(std::uint64_t sending) {
+    // The server answered our request for it without having processed the key.
+    takeEvents();
+    for (SentKey& key : unarrived_)
+        if (key.sending == sending) key.heldBack = true;
+}
+
+Keyboard::Arrival Keyboard::arrivalOf(std::uint64_t sending) {
+    if (sending == 0) return Arrival::Arrived;
+    takeEvents();
+    if (lastRefused_ == sending) return Arrival::Refused;
+    if (lastLost_ == sending) return Arrival::Lost;
+    const bool pending = std::any_of(unarrived_.begin(), unarrived_.end(),
+                                     [&](const SentKey& key) { return key.sending == sending; });
+    return pending ? Arrival::Pending : Arrival::Arrived;
+}
+
+bool Keyboard::waitForArrival(std::uint64_t sending, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (arrivalOf(sending) == Arrival::Pending) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) return false;
+        pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+        poll(&connection, 1, static_cast<int>(std::min<long long>(left.count(), 10)));
+    }
+    return arrivalOf(sending) == Arrival::Arrived;
+}
+
+Keyboard::Arrival Keyboard::lastCharacterArrival() {
+    return arrivalOf(lastCharacter_);
+}
+
+Keyboard::Arrival Keyboard::lastProbeArrival() {
+    return arrivalOf(lastProbe_);
+}
+
+bool Keyboard::probe() {
+    ErrorTrap trap(display_);
+    takeEvents();
+    KeyCode shift = XKeysymToKeycode(display_, XK_Shift_L);
+    if (shift == 0) shift = XKeysymToKeycode(display_, XK_Shift_R);
+    // A probe stands for the way the keys take now: one sent earlier and not come through was
+    // dropped, or is held with this one and comes through before it.
+    std::erase_if(unarrived_, [&](const SentKey& key) { return key.sending == lastProbe_; });
+    lastProbe_ = shift != 0 ? ++sendings_ : 0;
+    if (shift == 0) return true;
+    fakeTrackedKey(shift, true);
+    fakeTrackedKey(shift, false);
+    XSync(display_, False);
+    markHeldBack(lastProbe_);
+    if (inputOpcode_ >= 0) waitForArrival(lastProbe_, kArrivalWait);
+    return !trap.failed();
 }
 
 bool Keyboard::ensureMap() {
@@ -433,12 +561,21 @@ bool Keyboard::press(const Reach& reach) {
     if (reach.group >= 0) XkbLockGroup(display_, XkbUseCoreKbd, static_cast<unsigned>(reach.group));
     for (KeyCode keycode : modifierKeys) XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
 
-    XTestFakeKeyEvent(display_, reach.keycode, True, CurrentTime);
-    XTestFakeKeyEvent(display_, reach.keycode, False, CurrentTime);
+    // Map changes from before (our own binding among them) are no concern of the key sent now.
+    takeEvents();
+    lastCharacter_ = ++sendings_;
+    fakeTrackedKey(reach.keycode, true);
+    fakeTrackedKey(reach.keycode, false);
     ++presses_;
+    // Modifiers and group stay as the key needs them until it has come through, where the desktop
+    // routes our keys through itself; keys it holds back are not waited for longer than that.
+    XSync(display_, False);
+    markHeldBack(lastCharacter_);
+    const bool arrived = inputOpcode_ < 0 || waitForArrival(lastCharacter_, kArrivalWait);
     // Some programs translate a key only when their own message queue gets to it, with the
     // modifier state of that moment (Wine): the modifiers stay down until the client has read it.
-    if (client != None && answersPing(client) && ping(client, kPingTimeout)) ping(client, kPingTimeout);
+    if (arrived && client != None && answersPing(client) && ping(client, kPingTimeout))
+        ping(client, kPingTimeout);
 
     for (auto it = modifierKeys.rbegin(); it != modifierKeys.rend(); ++it) {
         XTestFakeKeyEvent(display_, *it, False, CurrentTime);

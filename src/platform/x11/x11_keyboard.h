@@ -6,10 +6,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <optional>
 #include <vector>
+
+#include "platform/window_system.h"
 
 namespace quill::platform::x11 {
 
@@ -30,6 +33,23 @@ class Keyboard {
 
     // Gives every temporarily bound spare keycode its empty mapping back.
     void restoreSpareKeycodes();
+
+    // Taps Shift, which types nothing: ahead of a text it finds out whether keys get through.
+    bool probe();
+
+    // What became of the keys of the last type() or probe(). The server reports every key it
+    // processes (XInput2 raw key events): ours at once, unless it hands them to the desktop first
+    // (XWayland with emulated input through a portal), which holds them until the user has allowed
+    // it and then gives them back as keys of its own keyboard. Refused, they come back from the XTest
+    // keyboard after all, and the next key asks the user again. A key that arrives after the map
+    // changed under it is counted as lost. Without XInput2 there is nothing to watch: Arrived.
+    using Arrival = WindowSystem::Arrival;
+    Arrival lastCharacterArrival();
+    Arrival lastProbeArrival();
+
+    // How long type() waits for its key to come back before it lets go of the modifiers anyway: a
+    // compositor that hands the keys back takes a frame or two.
+    static constexpr std::chrono::milliseconds kArrivalWait{250};
 
     // Clients read the keyboard map when they handle the mapping change or translate the key, which
     // can be well after we pressed it; until then a temporary binding must stay as it was. A client
@@ -79,7 +99,21 @@ class Keyboard {
         std::uint64_t pressNumber = 0;  // which press that was
     };
 
+    // A key event we sent and have not seen arrive yet; `sending` numbers the type() or probe().
+    struct SentKey {
+        KeyCode keycode = 0;
+        bool press = false;
+        std::uint64_t sending = 0;
+        bool heldBack = false;  // not processed at once: the desktop routes it through itself
+        bool remapped = false;  // the keyboard map changed before it came through
+    };
+
     void takeEvents();
+    void fakeTrackedKey(KeyCode keycode, bool press);
+    void keyArrived(KeyCode keycode, bool press, bool fromXTest);
+    void markHeldBack(std::uint64_t sending);
+    bool waitForArrival(std::uint64_t sending, std::chrono::milliseconds timeout);
+    Arrival arrivalOf(std::uint64_t sending);
     bool ensureMap();
     std::optional<Reach> findOnKeyboard(char32_t character, KeySym wanted, int currentGroup) const;
     std::optional<unsigned> modifiersForLevel(const XkbKeyTypeRec& type, int level) const;
@@ -115,6 +149,14 @@ class Keyboard {
     bool mapStale_ = true;
     int xkbEventBase_ = 0;
     std::vector<SpareKeycode> spares_;
+    int inputOpcode_ = -1;  // XInput2's major opcode; -1 without it
+    std::deque<SentKey> unarrived_;
+    std::uint64_t sendings_ = 0;
+    std::uint64_t lastCharacter_ = 0;
+    std::uint64_t lastProbe_ = 0;
+    std::uint64_t lastLost_ = 0;     // the latest sending whose keys were passed over or remapped
+    std::uint64_t lastRefused_ = 0;  // the latest held-back sending the server then took itself
+    int xtestKeyboard_ = -1;         // the XInput2 id of the server's XTest keyboard
 };
 
 }  // namespace quill::platform::x11

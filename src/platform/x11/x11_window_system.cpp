@@ -264,6 +264,9 @@ class X11WindowSystemImpl final : public X11WindowSystem {
     }
 
     bool sendCharacter(char32_t character) override { return keyboard_->type(character); }
+    Arrival lastCharacterArrival() override { return keyboard_->lastCharacterArrival(); }
+    bool sendProbe() override { return keyboard_->probe(); }
+    Arrival lastProbeArrival() override { return keyboard_->lastProbeArrival(); }
 
   private:
     // What the running window manager offers, read afresh: managers come and go.
