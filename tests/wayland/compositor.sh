@@ -52,7 +52,7 @@ start_compositor() {
   [ "$name" = sway ] || start_session_bus "$dir" || return 1
   case $name in
   mutter)
-    compositor_version=$(mutter --version | head -n1)
+    compositor_version=$(in_compositor_root mutter --version | head -n1)
     (in_compositor_root mutter --headless --wayland --virtual-monitor 1280x1024 \
       --wayland-display "$socket") >"$log" 2>&1 &
     ;;

@@ -182,12 +182,19 @@ bool Keyboard::settled(const SpareKeycode& spare, std::chrono::milliseconds ping
         return true;
     }
     // Some programs answer from their event loop but translate the key later, from their own
-    // message queue (Wine): the second answer comes only after that queue has moved on.
+    // message queue (Wine): see kPingsUntilTaken.
     const auto confirmed = confirmedPresses_.find(spare.pressedIn);
     if (confirmed != confirmedPresses_.end() && confirmed->second >= spare.pressNumber) return true;
+    return taken(spare.pressedIn, pingTimeout);
+}
+
+bool Keyboard::taken(Window client, std::chrono::milliseconds timeout) {
     const std::uint64_t pressesBefore = presses_;
-    if (!ping(spare.pressedIn, pingTimeout) || !ping(spare.pressedIn, pingTimeout)) return false;
-    confirmedPresses_[spare.pressedIn] = pressesBefore;
+    for (int i = 0; i < kPingsUntilTaken; ++i) {
+        if (!ping(client, timeout)) return false;
+    }
+    auto& confirmed = confirmedPresses_[client];
+    confirmed = std::max(confirmed, pressesBefore);
     return true;
 }
 
@@ -524,6 +531,16 @@ bool Keyboard::press(const Reach& reach) {
         modifierKeys.push_back(keycode);
     }
 
+    // Wine reads the levels of a key when the program takes it from its queue (kPingsUntilTaken): a
+    // client that answers pings has taken the previous key before one on other levels comes.
+    const Window client = focusedClient_ ? focusedClient_() : None;
+    const unsigned levels = (reach.modifiers & (Mod1Mask | Mod2Mask | Mod3Mask | Mod4Mask | Mod5Mask)) |
+                            (static_cast<unsigned>(group) << 13);
+    if (client != None && client == lastLevelsClient_ && levels != lastLevels_ && answersPing(client))
+        taken(client, kPingTimeout);
+    lastLevelsClient_ = client;
+    lastLevels_ = levels;
+
     // Modifier keys the user holds right now are let go for our key and pressed again after it.
     std::vector<KeyCode> held;
     if (state.base_mods != 0) {
@@ -544,7 +561,6 @@ bool Keyboard::press(const Reach& reach) {
     if (reach.group >= 0) XkbLockGroup(display_, XkbUseCoreKbd, static_cast<unsigned>(reach.group));
     for (KeyCode keycode : modifierKeys) XTestFakeKeyEvent(display_, keycode, True, CurrentTime);
 
-    const Window client = focusedClient_ ? focusedClient_() : None;
     // Map changes from before (our own binding among them) are no concern of the key sent now.
     takeEvents();
     lastCharacter_ = ++sendings_;
@@ -557,13 +573,9 @@ bool Keyboard::press(const Reach& reach) {
     markHeldBack(lastCharacter_);
     const bool arrived = inputOpcode_ < 0 || waitForArrival(lastCharacter_, kArrivalWait);
     // Some programs translate a key only when their own message queue gets to it, with the
-    // modifier state of that moment (Wine): the modifiers stay down until the client has caught up.
-    const std::uint64_t pressesBefore = presses_;
-    if (arrived && client != None && answersPing(client) && ping(client, kPingTimeout) &&
-        ping(client, kPingTimeout)) {
-        auto& confirmed = confirmedPresses_[client];
-        confirmed = std::max(confirmed, pressesBefore);
-    }
+    // modifier state of that moment (Wine): the modifiers stay down until the client has read it.
+    if (arrived && client != None && answersPing(client) && ping(client, kPingTimeout))
+        ping(client, kPingTimeout);
 
     for (auto it = modifierKeys.rbegin(); it != modifierKeys.rend(); ++it) {
         XTestFakeKeyEvent(display_, *it, False, CurrentTime);

@@ -54,9 +54,10 @@ class Keyboard {
     // Clients read the keyboard map when they handle the mapping change or translate the key, which
     // can be well after we pressed it; until then a temporary binding must stay as it was. A client
     // that answers the window manager's ping (_NET_WM_PING) tells us when it has caught up: each
-    // answer comes after it has handled every event sent before the ping, and a second answer after
-    // it has also worked through what the first batch put into its own message queue (Wine). A
-    // client that does not answer pings gets kMinimumAgeBeforeRebind after the last press.
+    // answer comes after it has handled every event sent before the ping, and a second answer mostly
+    // after it has also worked through what the first batch put into its own message queue (Wine;
+    // not always, see kPingsUntilTaken). A client that does not answer pings gets
+    // kMinimumAgeBeforeRebind after the last press.
     static constexpr std::chrono::milliseconds kRestoreAfterIdle{3000};
     static constexpr std::chrono::milliseconds kMinimumAgeBeforeRebind{250};
     // Wine gives keys with symbols it does not know virtual-key codes from a small pool of its own;
@@ -69,6 +70,15 @@ class Keyboard {
     // two and is waited for again afterwards; only this many unanswered pings in a row mean it
     // does not answer at all, and it is not pinged again.
     static constexpr int kUnansweredPingsBeforeGivingUp = 3;
+    // Wine makes the character of a key when the program takes the key from its message queue, with
+    // the keyboard map and the AltGr and other level modifiers (Mod1 to Mod5) and group of the last
+    // X events it has read by then, not those of the key's own event; and Wine 10 reads the X events
+    // that have come in once more right after it took a message. Two answers do not yet mean that it
+    // took the key: a key on other levels, read in that moment, makes the previous key type its
+    // other level ('+' for '~'), and a spare keycode bound anew makes an earlier press of it type the
+    // new character. Before either, a client that answers pings is pinged this many times; each
+    // answer comes from another reading of its X events.
+    static constexpr int kPingsUntilTaken = 10;
 
   private:
     using Clock = std::chrono::steady_clock;
@@ -118,6 +128,9 @@ class Keyboard {
     // when the client did not answer in time.
     bool settled(const SpareKeycode& spare, std::chrono::milliseconds pingTimeout);
     bool ping(Window client, std::chrono::milliseconds timeout);
+    // Pings `client` kPingsUntilTaken times; true when it answered each time, and then every press
+    // so far counts as taken by it.
+    bool taken(Window client, std::chrono::milliseconds timeout);
     bool answersPing(Window client);
     void unbind(SpareKeycode& spare);
 
@@ -128,9 +141,11 @@ class Keyboard {
     Atom netWmPing_ = None;
     std::uint64_t presses_ = 0;
     long pingSerial_ = 0;
-    std::map<Window, std::uint64_t> confirmedPresses_;
+    std::map<Window, std::uint64_t> confirmedPresses_;  // the presses each client has taken
     std::map<Window, bool> answersPing_;
     std::map<Window, int> unansweredPings_;  // in a row
+    Window lastLevelsClient_ = None;  // the client of the last press, and its level modifiers and group
+    unsigned lastLevels_ = 0;
     bool mapStale_ = true;
     int xkbEventBase_ = 0;
     std::vector<SpareKeycode> spares_;
