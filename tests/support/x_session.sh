@@ -64,16 +64,31 @@ start_openbox() {
   return 1
 }
 
-# wait_window PATTERN [SECONDS]: waits up to SECONDS (default 10) for a window whose whole title
-# matches PATTERN; prints its id.
+# wait_window PATTERN [SECONDS]: waits up to SECONDS (default 10) for a window whose title matches
+# PATTERN (xdotool's search: an extended regular expression, any case); prints its id. Where a window
+# manager runs, only the windows it manages count: mutter 44 and later frame a window with a window of
+# their own that carries the same title.
 wait_window() {
-  local deadline=$((SECONDS + ${2:-10})) id
+  local deadline=$((SECONDS + ${2:-10})) id clients managed
   while ((SECONDS < deadline)); do
-    id=$(xdotool search --name "$1" 2>/dev/null | head -n1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    managed=0
+    clients=$(managed_windows) && managed=1
+    for id in $(xdotool search --name "$1" 2>/dev/null); do
+      if ((!managed)) || grep -qx "$id" <<<"$clients"; then echo "$id"; return 0; fi
+    done
     sleep 0.1
   done
   return 1
+}
+
+# managed_windows: prints the (decimal) ids of the windows the running window manager manages; returns
+# 1 when none runs. A manager that was killed leaves its list behind on the root window, but its
+# check window is gone with it.
+managed_windows() {
+  local check id
+  check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -o '0x[0-9a-f]*') || return 1
+  xprop -id "$check" >/dev/null 2>&1 || return 1
+  for id in $(xprop -root _NET_CLIENT_LIST 2>/dev/null | grep -o '0x[0-9a-f]*'); do printf '%d\n' "$id"; done
 }
 
 # wait_exit PID SECONDS: waits for process PID to end; returns its exit status, or 124 when it did
