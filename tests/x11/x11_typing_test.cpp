@@ -150,5 +150,39 @@ TEST_F(TypingWithoutManager, ABusyClientIsWaitedForAgainAndASilentOneIsGivenUp) 
     EXPECT_LT(std::chrono::steady_clock::now() - before, Keyboard::kPingTimeout);
 }
 
+// The focus moves to another window after the keyboard named the client as the one with the focus and
+// before the server takes the key, as when the user clicks elsewhere that moment: the key is lost for
+// the client, and the next one, with the focus back, arrives.
+TEST_F(TypingWithoutManager, AKeyTakenAfterTheFocusLeftTheClientIsLost) {
+    using Arrival = platform::x11::Keyboard::Arrival;
+    Receiver client(*server, Receiver::Xterm, kTitle, directory);
+    Receiver other(*server, Receiver::Xterm, "Notizen", directory, "40x10+600+400");
+    const Window clientWindow = waitForWindow(*windows, kTitle);
+    const Window otherWindow = waitForWindow(*windows, "Notizen");
+    ASSERT_TRUE(activateAndWait(*windows, clientWindow));
+    Display* own = XOpenDisplay(server->name().c_str());
+    ASSERT_NE(own, nullptr);
+    bool clickElsewhere = false;
+    {
+        platform::x11::Keyboard keyboard(own, [&] {
+            if (clickElsewhere) XSetInputFocus(display, otherWindow, RevertToParent, CurrentTime);
+            XSync(display, False);
+            return clientWindow;
+        });
+        ASSERT_TRUE(keyboard.type(U'a'));
+        EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Arrived);
+        clickElsewhere = true;
+        ASSERT_TRUE(keyboard.type(U'b'));
+        EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Lost);
+        clickElsewhere = false;
+        XSetInputFocus(display, clientWindow, RevertToParent, CurrentTime);
+        ASSERT_TRUE(keyboard.type(U'c'));
+        EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Arrived);
+        EXPECT_EQ(waitForFile(client.output(), 2), "ac");
+        EXPECT_EQ(waitForFile(other.output(), 1), "b");
+    }
+    XCloseDisplay(own);
+}
+
 }  // namespace
 }  // namespace quill::x11test

@@ -223,6 +223,18 @@ void Keyboard::takeEvents() {
                         });
                 }
             }
+        } else if (event.type == FocusIn || event.type == FocusOut) {
+            // The server reports the focus changing and our keys in the order it took them. Moves
+            // within the client, the pointer's focus and keyboard grabs leave the keys where they go.
+            const XFocusChangeEvent& focus = event.xfocus;
+            if (focus.window == watched_ && focus.detail != NotifyPointer && focus.mode != NotifyGrab &&
+                focus.mode != NotifyUngrab) {
+                if (event.type == FocusIn) {
+                    focusAway_ = false;
+                } else if (focus.detail != NotifyInferior) {
+                    focusAway_ = true;
+                }
+            }
         } else if (event.type == MappingNotify) {
             XRefreshKeyboardMapping(&event.xmapping);
             mapStale_ = true;
@@ -260,8 +272,23 @@ void Keyboard::keyArrived(KeyCode keycode, bool press, bool fromXTest) {
     // The server reports keys in the order it got them: ours sent before this one were dropped.
     for (auto it = unarrived_.begin(); it != match; ++it) lastLost_ = std::max(lastLost_, it->sending);
     if (match->remapped && press) lastLost_ = std::max(lastLost_, match->sending);
+    // A character taken after the focus left the client went to another window; a probe types nothing.
+    if (focusAway_ && press && match->sending != lastProbe_) lastLost_ = std::max(lastLost_, match->sending);
     if (match->heldBack && fromXTest) lastRefused_ = std::max(lastRefused_, match->sending);
     unarrived_.erase(unarrived_.begin(), match + 1);
+}
+
+void Keyboard::watchFocus(Window client) {
+    if (client == watched_) return;
+    {
+        ErrorTrap trap(display_);  // the client watched so far may be gone
+        if (watched_ != None) XSelectInput(display_, watched_, NoEventMask);
+        if (client != None) XSelectInput(display_, client, FocusChangeMask);
+        trap.failed();  // waits for the answers, so that an error ends here
+    }
+    watched_ = client;
+    // The focus may have left it before we listened.
+    focusAway_ = client != None && focusedClient_ && focusedClient_() != client;
 }
 
 void Keyboard::markHeldBack(std::uint64_t sending) {
@@ -540,6 +567,7 @@ bool Keyboard::press(const Reach& reach) {
         taken(client, kPingTimeout);
     lastLevelsClient_ = client;
     lastLevels_ = levels;
+    watchFocus(client);
 
     // Modifier keys the user holds right now are let go for our key and pressed again after it.
     std::vector<KeyCode> held;

@@ -42,7 +42,9 @@ class Keyboard {
     // (XWayland with emulated input through a portal), which holds them until the user has allowed
     // it and then gives them back as keys of its own keyboard. Refused, they come back from the XTest
     // keyboard after all, and the next key asks the user again. A key that arrives after the map
-    // changed under it is counted as lost. Without XInput2 there is nothing to watch: Arrived.
+    // changed under it is counted as lost, and so is one that arrives after the keyboard focus left
+    // the client (the user or the desktop moved it as the key was on its way): it went elsewhere.
+    // Without XInput2 there is nothing to watch: Arrived.
     using Arrival = WindowSystem::Arrival;
     Arrival lastCharacterArrival();
     Arrival lastProbeArrival();
@@ -109,6 +111,8 @@ class Keyboard {
     };
 
     void takeEvents();
+    // Follows the keyboard focus of `client` from now on (of one client at a time).
+    void watchFocus(Window client);
     void fakeTrackedKey(KeyCode keycode, bool press);
     void keyArrived(KeyCode keycode, bool press, bool fromXTest);
     void markHeldBack(std::uint64_t sending);
@@ -157,6 +161,8 @@ class Keyboard {
     std::uint64_t lastLost_ = 0;     // the latest sending whose keys were passed over or remapped
     std::uint64_t lastRefused_ = 0;  // the latest held-back sending the server then took itself
     int xtestKeyboard_ = -1;         // the XInput2 id of the server's XTest keyboard
+    Window watched_ = None;          // the client whose focus changes we follow
+    bool focusAway_ = false;         // its focus had left it, as far as the events read tell
 };
 
 }  // namespace quill::platform::x11
