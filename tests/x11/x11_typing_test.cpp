@@ -160,28 +160,25 @@ TEST_F(TypingWithoutManager, AKeyTakenAfterTheFocusLeftTheClientIsLost) {
     const Window clientWindow = waitForWindow(*windows, kTitle);
     const Window otherWindow = waitForWindow(*windows, "Notizen");
     ASSERT_TRUE(activateAndWait(*windows, clientWindow));
-    Display* own = XOpenDisplay(server->name().c_str());
+    const std::unique_ptr<Display, int (*)(Display*)> own(XOpenDisplay(server->name().c_str()),
+                                                          XCloseDisplay);
     ASSERT_NE(own, nullptr);
     bool clickElsewhere = false;
-    {
-        platform::x11::Keyboard keyboard(own, [&] {
-            if (clickElsewhere) XSetInputFocus(display, otherWindow, RevertToParent, CurrentTime);
-            XSync(display, False);
-            return clientWindow;
-        });
-        ASSERT_TRUE(keyboard.type(U'a'));
-        EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Arrived);
-        clickElsewhere = true;
-        ASSERT_TRUE(keyboard.type(U'b'));
-        EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Lost);
-        clickElsewhere = false;
-        XSetInputFocus(display, clientWindow, RevertToParent, CurrentTime);
-        ASSERT_TRUE(keyboard.type(U'c'));
-        EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Arrived);
-        EXPECT_EQ(waitForFile(client.output(), 2), "ac");
-        EXPECT_EQ(waitForFile(other.output(), 1), "b");
-    }
-    XCloseDisplay(own);
+    platform::x11::Keyboard keyboard(own.get(), [&] {
+        XSetInputFocus(display, clickElsewhere ? otherWindow : clientWindow, RevertToParent, CurrentTime);
+        XSync(display, False);
+        return clientWindow;
+    });
+    ASSERT_TRUE(keyboard.type(U'a'));
+    EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Arrived);
+    clickElsewhere = true;
+    ASSERT_TRUE(keyboard.type(U'b'));
+    EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Lost);
+    clickElsewhere = false;
+    ASSERT_TRUE(keyboard.type(U'c'));
+    EXPECT_EQ(keyboard.lastCharacterArrival(), Arrival::Arrived);
+    EXPECT_EQ(waitForFile(client.output(), 2), "ac");
+    EXPECT_EQ(waitForFile(other.output(), 1), "b");
 }
 
 }  // namespace
