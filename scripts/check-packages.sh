@@ -52,12 +52,14 @@ if ! validation=$(appstreamcli validate --no-net --strict "$root/$metainfo" 2>&1
         fail "appstreamcli rejects the metainfo file"
     fi
 fi
-# lintian warns when it runs as root: it then reads the package as nobody.
+# lintian warns when it runs as root: it then reads the package as nobody, from a folder nobody may
+# enter (lintian 2.122 stops when it cannot go back to its working folder, a clone under /root).
 cp "$deb" "$work/"
 chmod -R a+rX "$work"
 as_user=()
 [ "$(id -u)" -ne 0 ] || as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work")
-"${as_user[@]}" lintian --fail-on error,warning "$work/$(basename "$deb")" || fail "lintian reports errors or warnings for $deb"
+(cd "$work" && "${as_user[@]}" lintian --fail-on error,warning "$(basename "$deb")") ||
+    fail "lintian reports errors or warnings for $deb"
 echo "$deb: version $package_version; lintian, desktop-file-validate and appstreamcli pass"
 
 cpack --config build/windows/CPackConfig.cmake -B "$out" >/dev/null
